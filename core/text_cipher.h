@@ -1,0 +1,21 @@
+// Enciphering running text: letters go through the machine, every other character passes through.
+#ifndef VEXILO_CORE_TEXT_CIPHER_H_
+#define VEXILO_CORE_TEXT_CIPHER_H_
+
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "core/signal_path.h"
+
+namespace vexilo {
+
+// Appends `text` enciphered to `enciphered`: each letter a to z in either case is enciphered in
+// lower case and steps the machine; any other byte is copied as it is and moves nothing. Failure
+// lines of a broken machine's reverse lookups go to `out`, as they arise.
+void encipherText(Machine& machine, std::string_view text, std::string& enciphered,
+                  std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_CORE_TEXT_CIPHER_H_
