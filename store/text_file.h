@@ -1,0 +1,63 @@
+// Plain text files of the store: reading them line by line, appending a line, and reading the
+// numbers that stand in their fields.
+#ifndef VEXILO_STORE_TEXT_FILE_H_
+#define VEXILO_STORE_TEXT_FILE_H_
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vexilo {
+
+// The text every failed opening of a data file writes to standard output, on a line of its own.
+inline constexpr std::string_view unableToOpenFileMessage = "unable to open file";
+
+// The number at the start of `text` in `base` (10 or 16): leading white space is skipped, one
+// optional sign is taken, then the digits of the base up to the first other character. No digit,
+// or a value outside the signed 32-bit range, gives nullopt. A "0x" prefix is not taken.
+std::optional<std::int32_t> parseInteger(std::string_view text, int base);
+
+// Text of `line` before its first comma; the whole line when it has none.
+std::string_view firstField(std::string_view line);
+
+// Splits `line` at every comma into at most `fields.size()` fields and returns how many it found
+// (fields after the last slot are dropped unread). An empty field stays empty.
+template <typename FieldArray>
+std::size_t splitFields(std::string_view line, FieldArray& fields) {
+  std::size_t count = 0;
+  std::size_t start = 0;
+  while (count < fields.size()) {
+    const std::size_t comma = line.find(',', start);
+    fields[count++] = line.substr(start, comma == std::string_view::npos ? line.npos : comma - start);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return count;
+}
+
+enum class LineReadOutcome { unableToOpen, finished, stopped };
+
+// Called for each line, without its line end, with its number counted from 1; returns false to stop
+// reading. A last line without a line end is visited like any other.
+using LineVisitor = std::function<bool(std::string_view line, std::int64_t lineNumber)>;
+
+// Reads the regular file `fileName` from the top, line by line. `unableToOpen` when it does not
+// exist, is not a regular file or cannot be read at all; a read error later ends the reading
+// (reported on standard error) as if the file ended there.
+LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit);
+
+// Appends `text` to `fileName`, creating it when absent; existing bytes are never changed. When
+// the file's last byte is not a line end, one is written first, so the new text never joins the
+// last line. The whole text goes out in one write. Returns false when the file cannot be opened
+// (it is not a regular file, say); a failed write is reported on standard error.
+bool appendToFile(const std::string& fileName, std::string_view text);
+
+// Reports on standard error that line `lineNumber` of `fileName` was passed over, and why.
+void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,
+                          std::string_view reason);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_STORE_TEXT_FILE_H_
