@@ -1,0 +1,95 @@
+#include "settings/registry.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+#include "store/component_files.h"
+#include "store/text_file.h"
+
+namespace vexilo {
+namespace {
+
+constexpr std::size_t registryFieldCount = 6;
+
+// The ID of a store line, or nullopt (reported) when it cannot be read or is negative.
+std::optional<std::int32_t> readLineId(const std::string& fileName, std::string_view line,
+                                       std::int64_t lineNumber, int base) {
+  const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
+  if (!id || *id < 0) {
+    reportPassedOverLine(fileName, lineNumber, "its ID cannot be read");
+    return std::nullopt;
+  }
+  return id;
+}
+
+std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out) {
+  std::int32_t next = 0;
+  const auto outcome = forEachLine(fileName, [&](std::string_view line, std::int64_t lineNumber) {
+    if (const auto id = readLineId(fileName, line, lineNumber, base)) {
+      next = *id == std::numeric_limits<std::int32_t>::max() ? *id : *id + 1;
+    }
+    return true;
+  });
+  if (outcome == LineReadOutcome::unableToOpen) {
+    out << unableToOpenFileMessage << '\n';
+    return 0;
+  }
+  return next;
+}
+
+}  // namespace
+
+void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+                   std::int32_t& REF, std::int32_t& PB, std::ostream& out) {
+  R1 = R2 = R3 = REF = PB = settingNotFound;
+  std::optional<std::int32_t> wanted;
+  bool wantedParsed = false;
+  const auto outcome = forEachLine(registryFileName, [&](std::string_view line,
+                                                         std::int64_t lineNumber) {
+    const auto lineId = readLineId(registryFileName, line, lineNumber, 16);
+    if (!lineId) return true;
+    if (!wantedParsed) {
+      wanted = parseInteger(settingId, 16);
+      wantedParsed = true;
+    }
+    // An ID typed that is no hexadecimal number matches no line.
+    if (!wanted) return false;
+    if (*lineId != *wanted) return true;
+    std::array<std::string_view, registryFieldCount> fields;
+    if (splitFields(line, fields) < registryFieldCount) {
+      reportPassedOverLine(registryFileName, lineNumber, "it has too few fields");
+      return true;
+    }
+    std::array<std::int32_t, registryFieldCount> ids{};
+    for (std::size_t field = 1; field < registryFieldCount; ++field) {
+      const auto id = parseInteger(fields[field], 10);
+      if (!id) {
+        reportPassedOverLine(registryFileName, lineNumber, "a component ID cannot be read");
+        return true;
+      }
+      ids[field] = *id;
+    }
+    PB = ids[1];
+    R1 = ids[2];
+    R2 = ids[3];
+    R3 = ids[4];
+    REF = ids[5];
+    return false;
+  });
+  if (outcome == LineReadOutcome::unableToOpen) out << unableToOpenFileMessage << '\n';
+}
+
+std::int32_t nextRotorId(std::ostream& out) { return nextFreeId(rotorFileName, 10, out); }
+
+std::int32_t nextReflectorId(std::ostream& out) { return nextFreeId(reflectorFileName, 10, out); }
+
+std::int32_t nextPlugboardId(std::ostream& out) { return nextFreeId(plugboardFileName, 10, out); }
+
+std::int32_t nextSettingId(std::ostream& out) {
+  return std::min(nextFreeId(registryFileName, 16, out), settingIdLimit);
+}
+
+}  // namespace vexilo

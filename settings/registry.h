@@ -1,0 +1,43 @@
+// The settings registry: one line per machine setting, mapping its setting ID to five component
+// IDs, and the readers that tell which ID the next new entry of each store file gets.
+//
+// Registry line: setting ID in upper-case hexadecimal, then the plugboard, rotor 1, rotor 2,
+// rotor 3 and reflector component IDs in decimal, comma-separated, e.g. "1F,3,0,12,7,2".
+#ifndef VEXILO_SETTINGS_REGISTRY_H_
+#define VEXILO_SETTINGS_REGISTRY_H_
+
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+namespace vexilo {
+
+inline const std::string registryFileName = "initalSettings26.txt";
+
+// Set in all five component IDs when no setting was found; callers test `R1` against it.
+inline constexpr std::int32_t settingNotFound = -1;
+
+// The next setting ID is never above this (FFFFF): no setting above FFFFE is ever issued.
+inline constexpr std::int32_t settingIdLimit = 0xFFFFF;
+
+// Fills the five component IDs from the first readable registry line whose setting ID equals
+// `settingId` read as hexadecimal. Sets all five to `settingNotFound` when there is none, when
+// `settingId` is not a hexadecimal number, or when the registry cannot be opened (which also writes
+// "unable to open file" to `out`). Unreadable lines are passed over with a line on standard error.
+void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+                   std::int32_t& REF, std::int32_t& PB, std::ostream& out = std::cout);
+
+// One more than the ID of the last readable line of the rotor file (a line whose ID cannot be read
+// or is negative is passed over), or 0 for a file with none; never above 2147483647. A file that
+// cannot be opened writes "unable to open file" to `out` and gives 0.
+std::int32_t nextRotorId(std::ostream& out = std::cout);
+// As `nextRotorId`, for the reflector file.
+std::int32_t nextReflectorId(std::ostream& out = std::cout);
+// As `nextRotorId`, for the plugboard file.
+std::int32_t nextPlugboardId(std::ostream& out = std::cout);
+// As `nextRotorId`, for the registry, whose IDs are hexadecimal; never above `settingIdLimit`.
+std::int32_t nextSettingId(std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_SETTINGS_REGISTRY_H_
