@@ -1,0 +1,23 @@
+// A random machine setting: one of the stored settings, or a new one composed of stored and new
+// components, which is then added to the store.
+#ifndef VEXILO_SETTINGS_RANDOM_SETTINGS_H_
+#define VEXILO_SETTINGS_RANDOM_SETTINGS_H_
+
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+namespace vexilo {
+
+// Draws a setting ID from 0 to the next free one (only stored ones once that is FFFFF) and writes
+// it to `ID` in upper-case hexadecimal. A stored ID is looked up (all five IDs -1 when it is not
+// found). The next free ID makes a new setting: each component is a stored one or, drawn with
+// chance 1 in (next free ID + 1), a new one that is generated and appended to its file; the three
+// rotors differ; then the setting's line is appended to the registry. Failure lines of the files
+// go to `out`.
+void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+                          std::int32_t& REF, std::int32_t& PB, std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_SETTINGS_RANDOM_SETTINGS_H_
