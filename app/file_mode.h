@@ -1,0 +1,27 @@
+// File mode: a whole text file enciphered into another text file.
+#ifndef VEXILO_APP_FILE_MODE_H_
+#define VEXILO_APP_FILE_MODE_H_
+
+#include <iostream>
+
+#include "core/signal_path.h"
+
+namespace vexilo {
+
+enum class FileModeOutcome {
+  done,            // the file was enciphered, or the output file could not be opened
+  inputUnusable,   // the input file could not be opened or read: the program ends
+  inputEnded,      // standard input ended at one of the prompts
+};
+
+// Asks for the input and output file names and enciphers the input, line by line, into the output
+// (truncated first), stepping `machine`. Every output line ends in a line end, the last one too.
+// Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
+// output cannot be opened or is the input file itself; the input is never changed. A write error
+// on the output is reported on standard error.
+FileModeOutcome runFileMode(Machine& machine, std::istream& in = std::cin,
+                            std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_APP_FILE_MODE_H_

@@ -1,0 +1,110 @@
+#include "app/main_loop.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/file_mode.h"
+#include "app/prompts.h"
+#include "core/signal_path.h"
+#include "core/text_cipher.h"
+#include "core/wiring_display.h"
+#include "settings/setup_dialogue.h"
+#include "store/component_files.h"
+
+namespace vexilo {
+namespace {
+
+enum class ModeOutcome { done, inputEnded, programEnds };
+
+ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in,
+                          std::ostream& out) {
+  for (;;) {
+    const std::optional<std::int32_t> index = readLetter(in, out);
+    if (!index) return ModeOutcome::inputEnded;
+    if (*index == stopLetter) return ModeOutcome::done;
+    if (descriptive) {
+      descriptiveEncrypt(*index, machine.rotor1, machine.rotor2, machine.rotor3,
+                         machine.reflector, machine.plugboard, out);
+      advanceMachine(machine);
+    } else {
+      out << indexToLetter(encipherAndStep(machine, *index, out)) << '\n';
+    }
+  }
+}
+
+ModeOutcome runLineMode(Machine& machine, std::istream& in, std::ostream& out) {
+  std::string line;
+  std::string enciphered;
+  for (;;) {
+    if (!readLine(line, in, out)) return ModeOutcome::inputEnded;
+    enciphered.clear();
+    encipherText(machine, line, enciphered, out);
+    out << enciphered << '\n';
+    const std::optional<bool> stop = askStop(in, out);
+    if (!stop) return ModeOutcome::inputEnded;
+    if (*stop) return ModeOutcome::done;
+  }
+}
+
+ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::ostream& out) {
+  switch (mode) {
+    case 1:
+      return runLetterMode(machine, false, in, out);
+    case 2:
+      return runLetterMode(machine, true, in, out);
+    case 3:
+      return runLineMode(machine, in, out);
+    case 4:
+      switch (runFileMode(machine, in, out)) {
+        case FileModeOutcome::done:
+          return ModeOutcome::done;
+        case FileModeOutcome::inputUnusable:
+          return ModeOutcome::programEnds;
+        case FileModeOutcome::inputEnded:
+          return ModeOutcome::inputEnded;
+      }
+      return ModeOutcome::done;
+    default:
+      // Only a negative number gets here: no mode runs.
+      return ModeOutcome::done;
+  }
+}
+
+}  // namespace
+
+int runVexilo(std::istream& in, std::ostream& out) {
+  std::string ID;
+  std::int32_t R1 = 0;
+  std::int32_t R2 = 0;
+  std::int32_t R3 = 0;
+  std::int32_t REF = 0;
+  std::int32_t PB = 0;
+  if (!setupDialogue(ID, R1, R2, R3, REF, PB, in, out)) return 0;
+
+  Machine machine;
+  setupRotor(machine.rotor1, R1, false, out);
+  setupRotor(machine.rotor2, R2, false, out);
+  setupRotor(machine.rotor3, R3, false, out);
+  setupReflector(machine.reflector, REF, false, out);
+  loadPlugboard(machine.plugboard, PB, out);
+  showWiring(machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector, machine.plugboard,
+             out);
+
+  bool firstPass = true;
+  for (;;) {
+    if (!firstPass) {
+      const std::optional<bool> reset = askReset(in, out);
+      if (!reset) return 0;
+      if (*reset) resetMachine(machine);
+    }
+    firstPass = false;
+    const std::optional<std::int32_t> mode = chooseMode(in, out);
+    if (!mode) return 0;
+    const ModeOutcome outcome = runMode(*mode, machine, in, out);
+    if (outcome != ModeOutcome::done) return 0;
+    const std::optional<bool> exitNow = askExit(in, out);
+    if (!exitNow || *exitNow) return 0;
+  }
+}
+
+}  // namespace vexilo

@@ -1,0 +1,17 @@
+// The program itself: the set-up dialogue, loading and showing the machine, and the main loop of
+// the reset question, the mode menu, the four modes and the exit question.
+#ifndef VEXILO_APP_MAIN_LOOP_H_
+#define VEXILO_APP_MAIN_LOOP_H_
+
+#include <iostream>
+
+namespace vexilo {
+
+// Runs a whole session on `in` and `out`, with the store files in the working directory, and
+// returns the exit status: 0 after the exit question is answered "1", after file mode's input
+// file could not be opened, and when `in` ends at any read.
+int runVexilo(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_APP_MAIN_LOOP_H_

@@ -1,0 +1,92 @@
+#include "app/prompts.h"
+
+#include <array>
+#include <iomanip>
+#include <limits>
+
+#include "core/letter.h"
+
+namespace vexilo {
+namespace {
+
+struct MenuLine {
+  const char* text;
+  int numberWidth;
+  const char* number;
+};
+
+constexpr std::array<MenuLine, 4> modeMenu = {{{"for quick encryption", 16, "1"},
+                                               {"for descriptive encryption", 10, "2"},
+                                               {"for line encryption", 17, "3"},
+                                               {"for file encryption", 17, "4"}}};
+
+// One character by formatted extraction, white space skipped; nullopt when `in` has ended.
+std::optional<char> readAnswer(std::istream& in) {
+  char answer = 0;
+  if (!(in >> answer)) return std::nullopt;
+  return answer;
+}
+
+std::optional<bool> askYesNo(const char* question, std::istream& in, std::ostream& out) {
+  out << question << '\n';
+  const std::optional<char> answer = readAnswer(in);
+  if (!answer) return std::nullopt;
+  return *answer == '1';
+}
+
+}  // namespace
+
+std::optional<std::int32_t> chooseMode(std::istream& in, std::ostream& out) {
+  std::int32_t type = 0;
+  while (type == 0 || type > 4) {
+    for (const MenuLine& line : modeMenu) {
+      out << std::setfill(' ') << std::setw(5) << " " << line.text << std::setfill('.')
+          << std::setw(line.numberWidth) << line.number << '\n';
+    }
+    if (!(in >> type)) {
+      if (in.eof() || in.bad()) return std::nullopt;
+      // Not a number, or one beyond 32 bits: the line is thrown away and the menu shown again.
+      in.clear();
+      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      type = 0;
+    }
+  }
+  return type;
+}
+
+std::optional<std::int32_t> readLetter(std::istream& in, std::ostream& out) {
+  for (;;) {
+    out << "  enter letter to encrypt, - to stop: ";
+    const std::optional<char> input = readAnswer(in);
+    if (!input) return std::nullopt;
+    if (*input == '-') return stopLetter;
+    const std::int32_t index = letterIndex(*input);
+    if (index >= 0) return index;
+  }
+}
+
+bool readLine(std::string& line, std::istream& in, std::ostream& out) {
+  std::string trash;
+  if (!std::getline(in, trash)) return false;
+  out << "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
+         "preserved): ";
+  return static_cast<bool>(std::getline(in, line));
+}
+
+std::optional<bool> askStop(std::istream& in, std::ostream& out) {
+  return askYesNo("Would you like to stop? (1 for yes, 2 for no)", in, out);
+}
+
+std::optional<bool> askReset(std::istream& in, std::ostream& out) {
+  const std::optional<bool> reset =
+      askYesNo("Would you like to reset the machine? (1 for yes, 2 for no)", in, out);
+  std::string trash;
+  if (!reset || !std::getline(in, trash)) return std::nullopt;
+  return reset;
+}
+
+std::optional<bool> askExit(std::istream& in, std::ostream& out) {
+  return askYesNo("Would you like to exit Vexilo? (1 for yes, 2 for no)", in, out);
+}
+
+}  // namespace vexilo

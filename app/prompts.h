@@ -1,0 +1,40 @@
+// The console prompts of the main loop. Each writes its prompt to `out` and reads its answer from
+// `in`; nullopt (or false) means that `in` has ended, and nothing more is to be read or written.
+#ifndef VEXILO_APP_PROMPTS_H_
+#define VEXILO_APP_PROMPTS_H_
+
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <string>
+
+namespace vexilo {
+
+// Returned by `readLetter` when "-" is typed.
+inline constexpr std::int32_t stopLetter = -2;
+
+// Shows the four-line mode menu until a number from 1 to 4, or a negative one, is typed, and
+// returns it. Anything that is not a 32-bit number throws the rest of its line away and shows the
+// menu again.
+std::optional<std::int32_t> chooseMode(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+// Prompts until a letter (either case) or "-" is typed; returns its letter index, or `stopLetter`.
+// Other characters are dropped silently.
+std::optional<std::int32_t> readLetter(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+// Throws away the rest of the current input line, prompts, and reads one whole line into `line`.
+bool readLine(std::string& line, std::istream& in = std::cin, std::ostream& out = std::cout);
+
+// Asks whether to stop; true exactly when the answer is "1".
+std::optional<bool> askStop(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+// Asks whether to reset the machine and throws the rest of the answer's line away; true exactly
+// when the answer is "1".
+std::optional<bool> askReset(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+// Asks whether to exit; true exactly when the answer is "1".
+std::optional<bool> askExit(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_APP_PROMPTS_H_

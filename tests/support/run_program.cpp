@@ -1,0 +1,104 @@
+#include "tests/support/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+
+namespace vexilo::testing {
+namespace {
+
+void setNonBlocking(int descriptor) {
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
+                      const std::string& program) {
+  int toChild[2];
+  int fromChildOut[2];
+  int fromChildErr[2];
+  if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChildOut, O_CLOEXEC) != 0 ||
+      ::pipe2(fromChildErr, O_CLOEXEC) != 0) {
+    std::abort();
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(toChild[0], 0);
+    ::dup2(fromChildOut[1], 1);
+    ::dup2(fromChildErr[1], 2);
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(toChild[0]);
+  ::close(fromChildOut[1]);
+  ::close(fromChildErr[1]);
+  setNonBlocking(toChild[1]);
+  setNonBlocking(fromChildOut[0]);
+  setNonBlocking(fromChildErr[0]);
+  ::signal(SIGPIPE, SIG_IGN);
+
+  ProgramRun run;
+  std::size_t written = 0;
+  int inputDescriptor = toChild[1];
+  if (standardInput.empty()) {
+    ::close(inputDescriptor);
+    inputDescriptor = -1;
+  }
+  bool outOpen = true;
+  bool errOpen = true;
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(timeLimitSeconds));
+  char buffer[1 << 16];
+  while (outOpen || errOpen) {
+    const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (remaining.count() <= 0) {
+      run.timedOut = true;
+      ::kill(child, SIGKILL);
+      break;
+    }
+    pollfd fds[3] = {{fromChildOut[0], POLLIN, 0},
+                     {fromChildErr[0], POLLIN, 0},
+                     {inputDescriptor, POLLOUT, 0}};
+    fds[0].fd = outOpen ? fromChildOut[0] : -1;
+    fds[1].fd = errOpen ? fromChildErr[0] : -1;
+    ::poll(fds, 3, static_cast<int>(remaining.count()));
+    if (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) {
+      const ssize_t put = ::write(inputDescriptor, standardInput.data() + written,
+                                  standardInput.size() - written);
+      if (put > 0) written += static_cast<std::size_t>(put);
+      if (put < 0 && errno != EAGAIN) written = standardInput.size();
+      if (written == standardInput.size()) {
+        ::close(inputDescriptor);
+        inputDescriptor = -1;
+      }
+    }
+    for (int stream = 0; stream < 2; ++stream) {
+      if (!(fds[stream].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      const ssize_t got = ::read(fds[stream].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        (stream == 0 ? run.standardOutput : run.standardError).append(buffer,
+                                                                      static_cast<size_t>(got));
+      } else if (got == 0 || errno != EAGAIN) {
+        (stream == 0 ? outOpen : errOpen) = false;
+      }
+    }
+  }
+  if (inputDescriptor >= 0) ::close(inputDescriptor);
+  ::close(fromChildOut[0]);
+  ::close(fromChildErr[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+  return run;
+}
+
+}  // namespace vexilo::testing

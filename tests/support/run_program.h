@@ -1,0 +1,23 @@
+// Runs the built vexilo binary in the working directory with a scripted standard input.
+#ifndef VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
+#define VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
+
+#include <string>
+
+namespace vexilo::testing {
+
+struct ProgramRun {
+  std::string standardOutput;
+  std::string standardError;
+  int exitStatus = -1;    // the exit code, or -1 when the program did not exit normally
+  bool timedOut = false;  // killed after the time limit
+};
+
+// Runs `program` (the built vexilo by default) with `standardInput` as its whole standard input,
+// which then ends; kills it after `timeLimitSeconds`.
+ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds = 20.0,
+                      const std::string& program = VEXILO_BINARY);
+
+}  // namespace vexilo::testing
+
+#endif  // VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
