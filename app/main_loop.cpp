@@ -16,15 +16,14 @@ namespace {
 
 enum class ModeOutcome { done, inputEnded, programEnds };
 
-ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in,
-                          std::ostream& out) {
+ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in, std::ostream& out) {
   for (;;) {
     const std::optional<std::int32_t> index = readLetter(in, out);
     if (!index) return ModeOutcome::inputEnded;
     if (*index == stopLetter) return ModeOutcome::done;
     if (descriptive) {
-      descriptiveEncrypt(*index, machine.rotor1, machine.rotor2, machine.rotor3,
-                         machine.reflector, machine.plugboard, out);
+      descriptiveEncrypt(*index, machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector,
+                         machine.plugboard, out);
       advanceMachine(machine);
     } else {
       out << indexToLetter(encipherAndStep(machine, *index, out)) << '\n';

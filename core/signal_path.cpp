@@ -3,10 +3,10 @@
 namespace vexilo {
 
 std::array<std::int32_t, signalStageCount> signalStages(std::int32_t index, const Rotor& rotor1,
-                                                       const Rotor& rotor2, const Rotor& rotor3,
-                                                       const Reflector& reflector,
-                                                       const Plugboard& plugboard,
-                                                       std::ostream& out) {
+                                                        const Rotor& rotor2, const Rotor& rotor3,
+                                                        const Reflector& reflector,
+                                                        const Plugboard& plugboard,
+                                                        std::ostream& out) {
   std::array<std::int32_t, signalStageCount> stages{};
   stages[0] = forwardLookup(plugboard, index);
   stages[1] = forwardLookup(rotor1, stages[0]);
@@ -29,9 +29,9 @@ std::int32_t quickEncrypt(std::int32_t index, Rotor rotor1, Rotor rotor2, Rotor 
 std::int32_t descriptiveEncrypt(std::int32_t index, Rotor rotor1, Rotor rotor2, Rotor rotor3,
                                 Reflector reflector, Plugboard plugboard, std::ostream& out) {
   static constexpr std::array<const char*, signalStageCount> labels = {
-      " --Plugboard-> ",        " --Rotor1-> ",           " --Rotor2-> ",
-      " --Rotor3-> ",           " --Reflector-> ",        " --Rotor3Reversed-> ",
-      " --Rotor2Reversed-> ",   " --Rotor1Reversed-> ",   " --Plugboard-> "};
+      " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
+      " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
+      " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
   // All stages are computed first, so failure lines of reverse lookups precede the trace.
   const auto stages = signalStages(index, rotor1, rotor2, rotor3, reflector, plugboard, out);
   out << indexToLetter(index) << ' ' << index;
@@ -63,9 +63,9 @@ void resetMachine(Rotor& rotor1, Rotor& rotor2, Rotor& rotor3, std::int32_t& rot
 }
 
 std::int32_t encipherAndStep(Machine& machine, std::int32_t index, std::ostream& out) {
-  const std::int32_t enciphered = quickEncrypt(index, machine.rotor1, machine.rotor2,
-                                               machine.rotor3, machine.reflector,
-                                               machine.plugboard, out);
+  const std::int32_t enciphered =
+      quickEncrypt(index, machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector,
+                   machine.plugboard, out);
   advanceMachine(machine);
   return enciphered;
 }

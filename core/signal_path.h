@@ -25,10 +25,10 @@ inline constexpr std::size_t signalStageCount = 9;
 // rotor 3, 2, 1 reversed, plugboard. A failed reverse stage writes its line to `out` and yields -1,
 // which flows on through the later stages.
 std::array<std::int32_t, signalStageCount> signalStages(std::int32_t index, const Rotor& rotor1,
-                                                       const Rotor& rotor2, const Rotor& rotor3,
-                                                       const Reflector& reflector,
-                                                       const Plugboard& plugboard,
-                                                       std::ostream& out = std::cout);
+                                                        const Rotor& rotor2, const Rotor& rotor3,
+                                                        const Reflector& reflector,
+                                                        const Plugboard& plugboard,
+                                                        std::ostream& out = std::cout);
 
 // Enciphered letter index of `index` (0 to 25) with the machine in the given position. Writes only
 // the failure lines of failed reverse lookups.
@@ -40,7 +40,8 @@ std::int32_t descriptiveEncrypt(std::int32_t index, Rotor rotor1, Rotor rotor2, 
                                 Reflector reflector, Plugboard plugboard,
                                 std::ostream& out = std::cout);
 
-// Steps the machine after one letter: rotor 1 every letter, rotor 2 every 26th, rotor 3 every 676th.
+// Steps the machine after one letter: rotor 1 every letter, rotor 2 every 26th, rotor 3 every
+// 676th.
 void advanceMachine(Rotor& rotor1, Rotor& rotor2, Rotor& rotor3, std::int32_t& rotor1Steps,
                     std::int32_t& rotor2Steps);
 

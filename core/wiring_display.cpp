@@ -18,9 +18,9 @@ void writeCell(std::ostream& out, const std::string& text) {
 
 void showWiring(Rotor rotor1, Rotor rotor2, Rotor rotor3, Reflector reflector, Plugboard plugboard,
                 std::ostream& out) {
-  static constexpr std::array<const char*, 9> headings = {
-      "Plugboard", "Rotor1", "Rotor2", "Rotor3", "Reflector",
-      "Rotor3R",   "Rotor2R", "Rotor1R", "Plugboard"};
+  static constexpr std::array<const char*, 9> headings = {"Plugboard", "Rotor1",    "Rotor2",
+                                                          "Rotor3",    "Reflector", "Rotor3R",
+                                                          "Rotor2R",   "Rotor1R",   "Plugboard"};
   out << std::setfill(' ');
   for (const char* heading : headings) writeCell(out, heading);
   out << '\n';

@@ -47,38 +47,38 @@ void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, st
   R1 = R2 = R3 = REF = PB = settingNotFound;
   std::optional<std::int32_t> wanted;
   bool wantedParsed = false;
-  const auto outcome = forEachLine(registryFileName, [&](std::string_view line,
-                                                         std::int64_t lineNumber) {
-    const auto lineId = readLineId(registryFileName, line, lineNumber, 16);
-    if (!lineId) return true;
-    if (!wantedParsed) {
-      wanted = parseInteger(settingId, 16);
-      wantedParsed = true;
-    }
-    // An ID typed that is no hexadecimal number matches no line.
-    if (!wanted) return false;
-    if (*lineId != *wanted) return true;
-    std::array<std::string_view, registryFieldCount> fields;
-    if (splitFields(line, fields) < registryFieldCount) {
-      reportPassedOverLine(registryFileName, lineNumber, "it has too few fields");
-      return true;
-    }
-    std::array<std::int32_t, registryFieldCount> ids{};
-    for (std::size_t field = 1; field < registryFieldCount; ++field) {
-      const auto id = parseInteger(fields[field], 10);
-      if (!id) {
-        reportPassedOverLine(registryFileName, lineNumber, "a component ID cannot be read");
-        return true;
-      }
-      ids[field] = *id;
-    }
-    PB = ids[1];
-    R1 = ids[2];
-    R2 = ids[3];
-    R3 = ids[4];
-    REF = ids[5];
-    return false;
-  });
+  const auto outcome =
+      forEachLine(registryFileName, [&](std::string_view line, std::int64_t lineNumber) {
+        const auto lineId = readLineId(registryFileName, line, lineNumber, 16);
+        if (!lineId) return true;
+        if (!wantedParsed) {
+          wanted = parseInteger(settingId, 16);
+          wantedParsed = true;
+        }
+        // An ID typed that is no hexadecimal number matches no line.
+        if (!wanted) return false;
+        if (*lineId != *wanted) return true;
+        std::array<std::string_view, registryFieldCount> fields;
+        if (splitFields(line, fields) < registryFieldCount) {
+          reportPassedOverLine(registryFileName, lineNumber, "it has too few fields");
+          return true;
+        }
+        std::array<std::int32_t, registryFieldCount> ids{};
+        for (std::size_t field = 1; field < registryFieldCount; ++field) {
+          const auto id = parseInteger(fields[field], 10);
+          if (!id) {
+            reportPassedOverLine(registryFileName, lineNumber, "a component ID cannot be read");
+            return true;
+          }
+          ids[field] = *id;
+        }
+        PB = ids[1];
+        R1 = ids[2];
+        R2 = ids[3];
+        R3 = ids[4];
+        REF = ids[5];
+        return false;
+      });
   if (outcome == LineReadOutcome::unableToOpen) out << unableToOpenFileMessage << '\n';
 }
 

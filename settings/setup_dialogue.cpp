@@ -12,10 +12,10 @@ constexpr const char* spacing = "   ";
 const std::string indent(15, ' ');
 
 void printMenu(std::ostream& out) {
-  out << std::setfill(' ') << std::setw(5) << " " << "Use random encryption" << std::setfill('.')
-      << std::setw(12) << "1" << '\n';
-  out << std::setfill(' ') << std::setw(5) << " " << "Use specific encryption"
-      << std::setfill('.') << std::setw(10) << "2" << '\n';
+  out << std::setfill(' ') << std::setw(5) << " "
+      << "Use random encryption" << std::setfill('.') << std::setw(12) << "1" << '\n';
+  out << std::setfill(' ') << std::setw(5) << " "
+      << "Use specific encryption" << std::setfill('.') << std::setw(10) << "2" << '\n';
 }
 
 }  // namespace

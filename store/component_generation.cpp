@@ -16,6 +16,20 @@ std::mt19937 seededGenerator() {
   return std::mt19937(rd());
 }
 
+// Draws until a letter is found that is not taken and is not `letter`, then wires the two letters
+// to each other and marks both taken. There is no limit on the draws: a free partner always exists
+// when the caller has left an even number of free letters.
+void connectToRandomPartner(Wiring& wiring, LetterMarks& taken, std::int32_t letter,
+                            std::mt19937& goodRandom,
+                            std::uniform_int_distribution<std::int32_t>& distrib) {
+  std::int32_t partner = distrib(goodRandom);
+  while (taken[partner] || partner == letter) partner = distrib(goodRandom);
+  wiring[letter] = partner;
+  wiring[partner] = letter;
+  taken[letter] = true;
+  taken[partner] = true;
+}
+
 }  // namespace
 
 void generateRotorWiring(Rotor& rotor) {
@@ -53,13 +67,8 @@ void generateReflectorWiring(Reflector& reflector) {
   std::uniform_int_distribution<std::int32_t> distrib(0, alphabetSize - 1);
   LetterMarks taken{};
   for (std::int32_t letter = 0; letter < alphabetSize; ++letter) {
-    if (taken[letter]) continue;
-    std::int32_t partner = distrib(goodRandom);
-    while (taken[partner] || partner == letter) partner = distrib(goodRandom);
-    reflector.wiring[letter] = partner;
-    reflector.wiring[partner] = letter;
-    taken[letter] = true;
-    taken[partner] = true;
+    if (!taken[letter])
+      connectToRandomPartner(reflector.wiring, taken, letter, goodRandom, distrib);
   }
 }
 
@@ -74,12 +83,7 @@ void generatePlugboardWiring(Plugboard& plugboard, std::int32_t cableCount) {
   while (placed < plugboard.cableCount) {
     const std::int32_t first = distrib(goodRandom);
     if (taken[first]) continue;
-    std::int32_t second = distrib(goodRandom);
-    while (taken[second] || second == first) second = distrib(goodRandom);
-    plugboard.wiring[first] = second;
-    plugboard.wiring[second] = first;
-    taken[first] = true;
-    taken[second] = true;
+    connectToRandomPartner(plugboard.wiring, taken, first, goodRandom, distrib);
     ++placed;
   }
 }

@@ -65,15 +65,14 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
       ::kill(child, SIGKILL);
       break;
     }
-    pollfd fds[3] = {{fromChildOut[0], POLLIN, 0},
-                     {fromChildErr[0], POLLIN, 0},
-                     {inputDescriptor, POLLOUT, 0}};
+    pollfd fds[3] = {
+        {fromChildOut[0], POLLIN, 0}, {fromChildErr[0], POLLIN, 0}, {inputDescriptor, POLLOUT, 0}};
     fds[0].fd = outOpen ? fromChildOut[0] : -1;
     fds[1].fd = errOpen ? fromChildErr[0] : -1;
     ::poll(fds, 3, static_cast<int>(remaining.count()));
     if (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) {
-      const ssize_t put = ::write(inputDescriptor, standardInput.data() + written,
-                                  standardInput.size() - written);
+      const ssize_t put =
+          ::write(inputDescriptor, standardInput.data() + written, standardInput.size() - written);
       if (put > 0) written += static_cast<std::size_t>(put);
       if (put < 0 && errno != EAGAIN) written = standardInput.size();
       if (written == standardInput.size()) {
@@ -85,8 +84,8 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
       if (!(fds[stream].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       const ssize_t got = ::read(fds[stream].fd, buffer, sizeof buffer);
       if (got > 0) {
-        (stream == 0 ? run.standardOutput : run.standardError).append(buffer,
-                                                                      static_cast<size_t>(got));
+        (stream == 0 ? run.standardOutput : run.standardError)
+            .append(buffer, static_cast<size_t>(got));
       } else if (got == 0 || errno != EAGAIN) {
         (stream == 0 ? outOpen : errOpen) = false;
       }
