@@ -9,6 +9,7 @@
 #include "core/rotor.h"
 #include "settings/registry.h"
 #include "store/component_files.h"
+#include "store/store_lock.h"
 #include "store/text_file.h"
 
 namespace vexilo {
@@ -29,6 +30,9 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   std::random_device rd;
   std::mt19937 goodRandom(rd());
 
+  // Held until the new setting's line is appended: no other run may read the same next free IDs
+  // and store different components or settings under them.
+  const StoreLock storeLock;
   const std::int32_t refNext = nextReflectorId(out);
   std::int32_t rotorNext = nextRotorId(out);
   const std::int32_t pbNext = nextPlugboardId(out);
