@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/progress.h"
 #include "core/text_cipher.h"
 #include "store/text_file.h"
 
@@ -92,7 +93,9 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
   bool writeFailed = false;
   bool lastWasLineEnd = true;
   ssize_t got = firstBlock;
+  ProgressIndicator progress(fin.descriptor);
   while (got > 0) {
+    progress.advance(static_cast<std::uint64_t>(got));
     const std::string_view text(block.data(), static_cast<std::size_t>(got));
     enciphered.clear();
     encipherText(machine, text, enciphered, out);

@@ -1,0 +1,85 @@
+#include "app/progress.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+
+namespace vexilo {
+namespace {
+
+// Time after which a throughput figure means something.
+constexpr std::chrono::milliseconds throughputDelay{50};
+
+// Writes all of `text` to a terminal; false when the terminal refuses it.
+bool writeAll(int descriptor, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(descriptor, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string progressText(std::uint64_t bytesDone, std::uint64_t totalBytes,
+                         std::chrono::steady_clock::duration elapsed) {
+  const unsigned percent = totalBytes == 0 || bytesDone >= totalBytes
+                               ? 100
+                               : static_cast<unsigned>(100.0 * static_cast<double>(bytesDone) /
+                                                       static_cast<double>(totalBytes));
+  char text[64];
+  int length = std::snprintf(text, sizeof text, "vexilo: %3u%%", percent);
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  if (elapsed >= throughputDelay) {
+    const double mebibytesPerSecond = static_cast<double>(bytesDone) / (1 << 20) / seconds;
+    length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                            ", %.1f MiB/s", mebibytesPerSecond);
+  }
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+ProgressIndicator::ProgressIndicator(int inputDescriptor, int terminalDescriptor,
+                                     Clock::time_point start)
+    : start_(start), lastDrawn_(start) {
+  struct stat input {};
+  if (::isatty(terminalDescriptor) == 1 && ::fstat(inputDescriptor, &input) == 0 &&
+      S_ISREG(input.st_mode) &&
+      static_cast<std::uint64_t>(input.st_size) > progressThresholdBytes) {
+    terminalDescriptor_ = terminalDescriptor;
+    totalBytes_ = static_cast<std::uint64_t>(input.st_size);
+  }
+}
+
+ProgressIndicator::~ProgressIndicator() { clear(); }
+
+void ProgressIndicator::advance(std::uint64_t bytes, Clock::time_point now) {
+  if (!shown()) return;
+  bytesDone_ += bytes;
+  if (drawnOnce_ && now - lastDrawn_ < progressRedrawInterval) return;
+  drawnOnce_ = true;
+  lastDrawn_ = now;
+  draw(progressText(bytesDone_, totalBytes_, now - start_));
+}
+
+void ProgressIndicator::clear() {
+  if (!shown()) return;
+  if (drawnWidth_ > 0) {
+    writeAll(terminalDescriptor_, "\r" + std::string(drawnWidth_, ' ') + "\r");
+  }
+  terminalDescriptor_ = -1;
+}
+
+void ProgressIndicator::draw(const std::string& text) {
+  // Blanks after a shorter text cover what is left of the line before it.
+  if (text.size() > drawnWidth_) drawnWidth_ = text.size();
+  std::string line = "\r" + text;
+  line.append(drawnWidth_ - text.size(), ' ');
+  // A terminal that refuses the line gets no more of them.
+  if (!writeAll(terminalDescriptor_, line)) terminalDescriptor_ = -1;
+}
+
+}  // namespace vexilo

@@ -1,0 +1,256 @@
+#include "app/progress.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "gtest/gtest.h"
+#include "tests/support/run_program.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using testing::ScopedTempDir;
+using testing::writeFile;
+
+constexpr std::uint64_t mebibyte = 1 << 20;
+
+// A pseudo-terminal whose far end passes every byte through untouched.
+struct PseudoTerminal {
+  int master = -1;
+  int slave = -1;
+
+  PseudoTerminal() {
+    termios raw{};
+    ::cfmakeraw(&raw);
+    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0) master = slave = -1;
+  }
+  ~PseudoTerminal() {
+    closeSlave();
+    if (master >= 0) ::close(master);
+  }
+  PseudoTerminal(const PseudoTerminal&) = delete;
+  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+  void closeSlave() {
+    if (slave >= 0) ::close(slave);
+    slave = -1;
+  }
+
+  // Everything that arrives within `quiet` of the last byte.
+  std::string drain(milliseconds quiet = milliseconds(100)) const {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+      pollfd wait{master, POLLIN, 0};
+      if (::poll(&wait, 1, static_cast<int>(quiet.count())) <= 0) return text;
+      const ssize_t got = ::read(master, buffer, sizeof buffer);
+      if (got <= 0) return text;  // EIO once every holder of the far end has closed it
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+};
+
+// A file of `size` bytes that takes no room on disk: all zero bytes, no letters, no line end.
+void makeSparseFile(const std::string& fileName, std::uint64_t size) {
+  const int descriptor = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(::ftruncate(descriptor, static_cast<off_t>(size)), 0);
+  ::close(descriptor);
+}
+
+TEST(ProgressTest, TextShowsPercentageAndThroughput) {
+  struct Case {
+    std::uint64_t done;
+    std::uint64_t total;
+    std::chrono::steady_clock::duration elapsed;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0, 100 * mebibyte, seconds(0), "vexilo:   0%"},
+      {mebibyte, 100 * mebibyte, milliseconds(49), "vexilo:   1%"},
+      {50 * mebibyte, 100 * mebibyte, seconds(1), "vexilo:  50%, 50.0 MiB/s"},
+      {100 * mebibyte - 1, 100 * mebibyte, seconds(2), "vexilo:  99%, 50.0 MiB/s"},
+      {100 * mebibyte, 100 * mebibyte, milliseconds(400), "vexilo: 100%, 250.0 MiB/s"},
+      // A file that grew while it was read stops at 100%.
+      {300 * mebibyte, 100 * mebibyte, seconds(3), "vexilo: 100%, 100.0 MiB/s"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(progressText(c.done, c.total, c.elapsed), c.expected) << c.done << " of " << c.total;
+  }
+}
+
+TEST(ProgressTest, ShownOnlyOnATerminalForARegularFileLargerThan64MiB) {
+  const ScopedTempDir directory;
+  makeSparseFile("exactly", progressThresholdBytes);
+  makeSparseFile("larger", progressThresholdBytes + 1);
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  const PseudoTerminal terminal;
+  ASSERT_GE(terminal.slave, 0);
+  const int exactly = ::open("exactly", O_RDONLY);
+  const int larger = ::open("larger", O_RDONLY);
+
+  EXPECT_TRUE(ProgressIndicator(larger, terminal.slave).shown());
+  EXPECT_FALSE(ProgressIndicator(exactly, terminal.slave).shown());
+  EXPECT_FALSE(ProgressIndicator(pipeEnds[0], terminal.slave).shown()) << "a pipe has no size";
+  EXPECT_FALSE(ProgressIndicator(larger, pipeEnds[1]).shown()) << "standard error is a pipe";
+  EXPECT_FALSE(ProgressIndicator(larger, exactly).shown()) << "standard error is a file";
+  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
+
+  ::close(exactly);
+  ::close(larger);
+  ::close(pipeEnds[0]);
+  ::close(pipeEnds[1]);
+}
+
+TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLine) {
+  const ScopedTempDir directory;
+  makeSparseFile("input", 200 * mebibyte);
+  const PseudoTerminal terminal;
+  ASSERT_GE(terminal.slave, 0);
+  const int input = ::open("input", O_RDONLY);
+  const auto start = std::chrono::steady_clock::time_point{} + seconds(1000);
+  {
+    ProgressIndicator progress(input, terminal.slave, start);
+    progress.advance(2 * mebibyte, start);
+    EXPECT_EQ(terminal.drain(), "\rvexilo:   1%");
+    progress.advance(98 * mebibyte, start + milliseconds(249));
+    EXPECT_EQ(terminal.drain(milliseconds(20)), "");
+    progress.advance(0, start + seconds(1));
+    EXPECT_EQ(terminal.drain(), "\rvexilo:  50%, 100.0 MiB/s");
+    progress.advance(10 * mebibyte, start + seconds(12));
+    // The shorter line is padded with blanks to cover the end of the longer one.
+    EXPECT_EQ(terminal.drain(), "\rvexilo:  55%, 9.2 MiB/s  ");
+  }
+  EXPECT_EQ(terminal.drain(), "\r" + std::string(25, ' ') + "\r");
+  ::close(input);
+}
+
+TEST(ProgressTest, NothingIsClearedWhenNothingWasDrawn) {
+  const ScopedTempDir directory;
+  makeSparseFile("input", 200 * mebibyte);
+  const PseudoTerminal terminal;
+  ASSERT_GE(terminal.slave, 0);
+  const int input = ::open("input", O_RDONLY);
+  { const ProgressIndicator progress(input, terminal.slave); }
+  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
+  ::close(input);
+}
+
+// Setting 0 of a small store: rotors 0, 1 and 2, reflector 0, plugboard 0.
+void writeStore() {
+  writeFile("ExistingRotorSettings26.txt",
+            "0,6,3,5,1,10,2,0,9,13,7,4,24,18,8,15,14,22,23,12,20,19,25,16,17,11,21\n"
+            "1,21,7,6,19,10,23,4,15,24,8,20,18,1,9,2,16,14,25,17,22,12,11,13,0,5,3\n"
+            "2,6,10,16,21,7,8,11,2,25,15,1,5,22,0,17,9,12,13,4,3,19,14,23,18,20,24\n");
+  writeFile("ExistingReflectorSettings26.txt",
+            "0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15\n");
+  writeFile("ExistingPlugBoardSettings26.txt",
+            "0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8\n");
+  writeFile("initalSettings26.txt", "0,0,0,1,2,0\n");
+}
+
+struct TerminalRun {
+  std::string standardOutput;
+  std::string terminal;  // what reached standard error, a pseudo-terminal
+  int exitStatus = -1;
+};
+
+// Runs the built vexilo with `standardInput` on a pipe, standard output on a pipe and standard
+// error on a pseudo-terminal.
+TerminalRun runWithErrorOnTerminal(const std::string& standardInput) {
+  TerminalRun run;
+  PseudoTerminal terminal;
+  int toChild[2];
+  int fromChild[2];
+  if (terminal.slave < 0 || ::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return run;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(toChild[0], 0);
+    ::dup2(fromChild[1], 1);
+    ::dup2(terminal.slave, 2);
+    for (const int descriptor :
+         {toChild[0], toChild[1], fromChild[0], fromChild[1], terminal.slave, terminal.master}) {
+      ::close(descriptor);
+    }
+    ::execl(VEXILO_BINARY, VEXILO_BINARY, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(toChild[0]);
+  ::close(fromChild[1]);
+  terminal.closeSlave();
+  // The script is far smaller than a pipe's buffer.
+  ::signal(SIGPIPE, SIG_IGN);
+  [[maybe_unused]] const ssize_t put =
+      ::write(toChild[1], standardInput.data(), standardInput.size());
+  ::close(toChild[1]);
+
+  bool outputOpen = true;
+  bool terminalOpen = true;
+  char buffer[1 << 16];
+  while (outputOpen || terminalOpen) {
+    pollfd fds[2] = {{outputOpen ? fromChild[0] : -1, POLLIN, 0},
+                     {terminalOpen ? terminal.master : -1, POLLIN, 0}};
+    if (::poll(fds, 2, 60000) <= 0) break;
+    for (int stream = 0; stream < 2; ++stream) {
+      if (!(fds[stream].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      const ssize_t got = ::read(fds[stream].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        (stream == 0 ? run.standardOutput : run.terminal)
+            .append(buffer, static_cast<std::size_t>(got));
+      } else {
+        (stream == 0 ? outputOpen : terminalOpen) = false;
+      }
+    }
+  }
+  ::close(fromChild[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+  return run;
+}
+
+constexpr char largeFileScript[] = "2\n0\n4\nlarge.in\nlarge.out\n1\n";
+constexpr char largeFileTail[] =
+    "enter name of file you wish to encrypt\n"
+    "name of file you want to output encryped file to\n"
+    "Would you like to exit Vexilo? (1 for yes, 2 for no)\n";
+
+TEST(ProgressTest, LargeFileShowsTheLineOnlyWhenStandardErrorIsATerminal) {
+  const ScopedTempDir directory;
+  writeStore();
+  makeSparseFile("large.in", progressThresholdBytes + 1);
+  const TerminalRun run = runWithErrorOnTerminal(largeFileScript);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(run.standardOutput.ends_with(largeFileTail)) << run.standardOutput;
+  EXPECT_EQ(std::filesystem::file_size("large.out"), progressThresholdBytes + 2);
+  // One or more redraws, each a carriage return and the line padded with blanks, then blanks over
+  // the line and a carriage return.
+  const std::regex shape(R"((\rvexilo: +[0-9]{1,3}%(, [0-9]+\.[0-9] MiB/s)? *)+\r +\r)");
+  EXPECT_TRUE(std::regex_match(run.terminal, shape)) << run.terminal;
+
+  // With standard error on a pipe nothing is shown, and standard output is the same to the byte.
+  std::filesystem::remove("large.out");
+  const testing::ProgramRun piped = testing::runProgram(largeFileScript, 120.0);
+  EXPECT_EQ(piped.exitStatus, 0);
+  EXPECT_EQ(piped.standardError, "");
+  EXPECT_EQ(piped.standardOutput, run.standardOutput);
+  EXPECT_EQ(std::filesystem::file_size("large.out"), progressThresholdBytes + 2);
+}
+
+}  // namespace
+}  // namespace vexilo
