@@ -1,0 +1,98 @@
+// Loads a rotor, reflector or plugboard by ID from a component file of arbitrary contents (or a
+// directory in its place) and checks the record and the output against a plain second reading.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "core/letter.h"
+#include "core/plugboard.h"
+#include "core/reflector.h"
+#include "core/rotor.h"
+#include "fuzz/fuzz_directory.h"
+#include "fuzz/reference_store.h"
+#include "store/component_files.h"
+#include "store/text_file.h"
+
+namespace {
+
+void check(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+// The wiring the load must leave: the line's entries from `firstEntry` on, or a newly made
+// record's wiring when no line matched.
+vexilo::Wiring expectedWiring(const std::optional<std::vector<std::int32_t>>& values,
+                              std::size_t firstEntry) {
+  vexilo::Wiring wiring = vexilo::unfilledWiring;
+  if (values) {
+    for (std::size_t entry = 0; entry < wiring.size(); ++entry) {
+      wiring[entry] = (*values)[firstEntry + entry];
+    }
+  }
+  return wiring;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vexilo::fuzzing::enterFuzzDirectory();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider provider(data, size);
+  const auto kind = provider.ConsumeIntegralInRange<int>(0, 3);
+  const bool directoryInstead = provider.ConsumeIntegralInRange<int>(0, 31) == 0;
+  // Mostly small IDs, so that lines of the file are matched; sometimes any 32-bit value.
+  const auto componentId = provider.ConsumeBool()
+                               ? provider.ConsumeIntegralInRange<std::int32_t>(0, 9)
+                               : provider.ConsumeIntegral<std::int32_t>();
+  const std::string contents = provider.ConsumeRemainingBytesAsString();
+  const std::string& fileName = kind == 0   ? vexilo::rotorFileName
+                                : kind == 1 ? vexilo::reflectorFileName
+                                            : vexilo::plugboardFileName;
+  vexilo::fuzzing::emptyFuzzDirectory();
+  if (directoryInstead) {
+    vexilo::fuzzing::makeFuzzDirectory(fileName);
+  } else {
+    vexilo::fuzzing::writeFuzzFile(fileName, contents);
+  }
+  const std::size_t fieldCount = (kind <= 1 ? 1 : 2) + vexilo::alphabetSize;
+  const auto values = directoryInstead
+                          ? std::nullopt
+                          : vexilo::fuzzing::referenceLookup(contents, componentId, fieldCount, 10);
+
+  std::ostringstream out;
+  if (kind == 0) {
+    vexilo::Rotor rotor;
+    rotor.currentWiring[3] = 77;
+    vexilo::setupRotor(rotor, componentId, false, out);
+    check(rotor.initialWiring == expectedWiring(values, 1));
+    check(rotor.currentWiring == rotor.initialWiring);
+    check(rotor.size == vexilo::alphabetSize);
+  } else if (kind == 1) {
+    vexilo::Reflector reflector;
+    reflector.wiring[5] = 9;
+    vexilo::setupReflector(reflector, componentId, false, out);
+    check(reflector.wiring == expectedWiring(values, 1));
+    check(reflector.size == vexilo::alphabetSize);
+  } else {
+    vexilo::Plugboard plugboard;
+    plugboard.cableCount = 5;
+    plugboard.wiring[7] = 3;
+    if (kind == 2) {
+      vexilo::loadPlugboard(plugboard, componentId, out);
+    } else {
+      vexilo::setupPlugboard(plugboard, componentId, 13, false, out);
+    }
+    check(plugboard.wiring == expectedWiring(values, 2));
+    check(plugboard.cableCount == (values ? (*values)[1] : 0));
+    check(plugboard.size == vexilo::alphabetSize);
+  }
+  // The only line a load writes is the failure line of a file that cannot be opened.
+  check(out.str() ==
+        (directoryInstead ? std::string(vexilo::unableToOpenFileMessage) + '\n' : std::string()));
+  return 0;
+}

@@ -1,0 +1,74 @@
+// Runs the whole program in-process on arbitrary standard input, in a directory refilled for every
+// input with arbitrary store files (or directories in their place) and a file named "in" for file
+// mode. Checks the exit status and that no existing line of a store file changes.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "app/main_loop.h"
+#include "fuzz/fuzz_directory.h"
+#include "settings/registry.h"
+#include "store/component_files.h"
+
+namespace {
+
+void check(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+std::string readWhole(const std::string& fileName) {
+  std::ifstream file(fileName, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vexilo::fuzzing::enterFuzzDirectory();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider provider(data, size);
+  const std::array<const std::string*, 4> fileNames = {
+      &vexilo::registryFileName, &vexilo::rotorFileName, &vexilo::reflectorFileName,
+      &vexilo::plugboardFileName};
+  // Bits 0 to 3: a directory in place of the store file; bits 4 to 7: the file is absent.
+  const auto layout = provider.ConsumeIntegral<std::uint8_t>();
+  std::array<std::string, 4> contents;
+  for (std::string& text : contents) text = provider.ConsumeRandomLengthString(1 << 12);
+  const std::string fileModeInput = provider.ConsumeRandomLengthString(1 << 12);
+  std::string standardInput = provider.ConsumeRemainingBytesAsString();
+  // File mode may name any file: without a slash every name stays inside this directory.
+  std::replace(standardInput.begin(), standardInput.end(), '/', '_');
+
+  vexilo::fuzzing::emptyFuzzDirectory();
+  std::array<bool, 4> present{};
+  for (std::size_t file = 0; file < contents.size(); ++file) {
+    if ((layout >> file & 1) != 0) {
+      vexilo::fuzzing::makeFuzzDirectory(*fileNames[file]);
+    } else if ((layout >> (file + 4) & 1) == 0) {
+      vexilo::fuzzing::writeFuzzFile(*fileNames[file], contents[file]);
+      present[file] = true;
+    }
+  }
+  vexilo::fuzzing::writeFuzzFile("in", fileModeInput);
+
+  std::istringstream in(standardInput);
+  std::ostringstream out;
+  check(vexilo::runVexilo(in, out) == 0);
+
+  // The store is only ever appended to: every byte that stood in a file still stands there, unless
+  // file mode was told to write over that file by name.
+  const bool storeNamed = standardInput.find("Settings26") != std::string::npos;
+  for (std::size_t file = 0; file < contents.size() && !storeNamed; ++file) {
+    if (present[file]) check(readWhole(*fileNames[file]).starts_with(contents[file]));
+  }
+  return 0;
+}

@@ -1,0 +1,101 @@
+// A plain second reading of store lines, against which the fuzz targets check the program's
+// loaders: numbers with leading white space, an optional sign and digits of the base, within 32
+// bits; lines whose ID cannot be read or is negative, and matching lines with too few or
+// unreadable fields, are passed over.
+#ifndef VEXILO_FUZZ_REFERENCE_STORE_H_
+#define VEXILO_FUZZ_REFERENCE_STORE_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexilo::fuzzing {
+
+inline std::optional<std::int32_t> referenceNumber(std::string_view text, int base) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  std::int64_t value = 0;
+  bool anyDigit = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) break;
+    anyDigit = true;
+    value = value * base + digit;
+    if (value > (std::int64_t{1} << 32)) value = std::int64_t{1} << 32;  // out of range anyway
+  }
+  if (!anyDigit) return std::nullopt;
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+inline std::vector<std::string_view> referenceLines(std::string_view contents) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < contents.size()) {
+    const std::size_t end = contents.find('\n', start);
+    if (end == std::string_view::npos) {
+      lines.push_back(contents.substr(start));
+      break;
+    }
+    lines.push_back(contents.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+inline std::vector<std::string_view> referenceFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = line.find(',', start);
+    if (comma == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, comma - start));
+    start = comma + 1;
+  }
+}
+
+// The first `fieldCount` fields, in `base` for the first and decimal for the rest, of the first
+// usable line whose ID is `wanted`; nullopt when there is none.
+inline std::optional<std::vector<std::int32_t>> referenceLookup(std::string_view contents,
+                                                                std::int32_t wanted,
+                                                                std::size_t fieldCount, int base) {
+  for (const std::string_view line : referenceLines(contents)) {
+    const std::vector<std::string_view> fields = referenceFields(line);
+    const auto id = referenceNumber(fields[0], base);
+    if (!id || *id < 0 || *id != wanted || fields.size() < fieldCount) continue;
+    std::vector<std::int32_t> values{*id};
+    for (std::size_t field = 1; field < fieldCount; ++field) {
+      const auto value = referenceNumber(fields[field], 10);
+      if (!value) break;
+      values.push_back(*value);
+    }
+    if (values.size() == fieldCount) return values;
+  }
+  return std::nullopt;
+}
+
+// One more than the last readable, non-negative ID (at most 2147483647), or 0.
+inline std::int32_t referenceNextId(std::string_view contents, int base) {
+  std::int32_t next = 0;
+  for (const std::string_view line : referenceLines(contents)) {
+    const auto id = referenceNumber(referenceFields(line)[0], base);
+    if (id && *id >= 0) next = *id == INT32_MAX ? *id : *id + 1;
+  }
+  return next;
+}
+
+}  // namespace vexilo::fuzzing
+
+#endif  // VEXILO_FUZZ_REFERENCE_STORE_H_
