@@ -1,0 +1,108 @@
+// File mode driven through the console: the enciphered copy, and every file that cannot be used.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/e2e/e2e_support.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo::testing {
+namespace {
+
+TEST(FileModeSessionTest, EveryOutputLineEndsInALineEndAndOnlyLettersChange) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> lines;  // the input's lines, without line ends
+  };
+  const Case cases[] = {
+      {"last line without a line end", "One\ntwo, Three!\nfour", {"One", "two, Three!", "four"}},
+      {"every line ended", "One\ntwo, Three!\nfour\n", {"One", "two, Three!", "four"}},
+      {"empty lines", "\n\nab\n\n", {"", "", "ab", ""}},
+      {"carriage returns and bytes above 127",
+       "ab\r\nc\xc3\xa9 d\xff\r\n",
+       {"ab\r", "c\xc3\xa9 d\xff\r"}},
+      {"one letter, no line end", "z", {"z"}},
+  };
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile("plain.txt", c.input);
+    MachineModel model(setting1A());
+    const ProgramRun run = runSession("2 1A\n4\nplain.txt\nsecret.txt\n1\n");
+    std::string expectedFile;
+    for (const std::string& line : c.lines) expectedFile += model.encipherText(line) + "\n";
+    EXPECT_EQ(readFile("secret.txt"), expectedFile) << c.name;
+    EXPECT_EQ(readFile("plain.txt"), c.input) << c.name;
+    EXPECT_EQ(run.standardOutput,
+              start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion)
+        << c.name;
+  }
+}
+
+TEST(FileModeSessionTest, AnEmptyInputGivesAnEmptyOutputFile) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("empty.txt", "");
+  writeFile("old.txt", "this will be truncated\n");
+  const ProgramRun run = runSession("2 1A\n4\nempty.txt\nold.txt\n1\n");
+  EXPECT_EQ(readFile("old.txt"), "");
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion);
+}
+
+TEST(FileModeSessionTest, AFileEncipheredAfterAResetDeciphersBackToTheLoweredText) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("plain.txt", "Meet me at NOON,\nby the old mill.\n");
+  const ProgramRun run =
+      runSession("2 1B\n4\nplain.txt\nsecret.txt\n2\n1\n4\nsecret.txt\nback.txt\n1\n");
+  EXPECT_EQ(readFile("back.txt"), "meet me at noon,\nby the old mill.\n");
+  EXPECT_NE(readFile("secret.txt"), readFile("back.txt"));
+}
+
+TEST(FileModeSessionTest, AnInputFileThatCannotBeReadEndsTheProgramAtOnce) {
+  for (const char* name : {"missing.txt", "folder"}) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    std::filesystem::create_directory("folder");
+    const ProgramRun run = runSession(std::string("2 1A\n4\n") + name + "\nout.txt\n1\n");
+    EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + unableToOpen) << name;
+    EXPECT_FALSE(std::filesystem::exists("out.txt")) << name;
+    EXPECT_FALSE(std::filesystem::exists("missing.txt")) << name;
+  }
+}
+
+TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoesOn) {
+  struct Case {
+    const char* outputName;
+    const char* what;
+  };
+  const Case cases[] = {{"no/such/folder/out.txt", "in a missing folder"},
+                        {"folder", "a directory"},
+                        {"plain.txt", "the input itself"},
+                        {"./plain.txt", "the input by another name"},
+                        {"link.txt", "a link to the input"}};
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    std::filesystem::create_directory("folder");
+    writeFile("plain.txt", "Keep me\nas I am");
+    std::filesystem::create_symlink("plain.txt", "link.txt");
+    MachineModel model(setting1A());
+    // The machine has not moved: the next letter is enciphered at the start position.
+    const ProgramRun run =
+        runSession(std::string("2 1A\n4\nplain.txt\n") + c.outputName + "\n2\n2\n1\nk-\n1\n");
+    EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + outputFilePrompt +
+                                      unableToOpen + exitQuestion + resetQuestion + modeMenu +
+                                      letterPrompt + model.quickLetter('k') + letterPrompt +
+                                      exitQuestion)
+        << c.what;
+    EXPECT_EQ(readFile("plain.txt"), "Keep me\nas I am") << c.what;
+    EXPECT_TRUE(std::filesystem::is_directory("folder")) << c.what;
+    EXPECT_TRUE(std::filesystem::is_empty("folder")) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace vexilo::testing

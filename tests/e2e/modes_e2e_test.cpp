@@ -1,0 +1,264 @@
+// Sessions on a known setting: every mode, the position carried between modes, the reset question,
+// the mode menu and the letter and line prompts, compared byte for byte.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_support.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo::testing {
+namespace {
+
+// The lines that descriptive mode writes for one letter, worked out by hand for setting 1A at its
+// start: a -> c (plugboard) -> d -> o -> z -> m (reflector) -> b -> q -> p -> p.
+constexpr const char* handTraceOfA =
+    "a 0 --Plugboard-> 2 --Rotor1-> 3 --Rotor2-> 14 --Rotor3-> 25 --Reflector-> 12 "
+    "--Rotor3Reversed-> 1 --Rotor2Reversed-> 16 --Rotor1Reversed-> 15 --Plugboard-> 15 == "
+    "encrypted letter p\n\n";
+
+TEST(MachineModelTest, AgreesWithTheTraceWorkedOutByHand) {
+  MachineModel model(setting1A());
+  EXPECT_EQ(model.descriptiveLetter('a'), handTraceOfA);
+}
+
+TEST(MachineModelTest, WiringTableRowOfAMatchesTheHandWorkedRow) {
+  const std::string table = MachineModel(setting1A()).wiringTable();
+  const std::vector<std::string> lines = splitLines(table);
+  ASSERT_EQ(lines.size(), 28U);
+  EXPECT_EQ(lines[0],
+            "      Plugboard         Rotor1         Rotor2         Rotor3      Reflector"
+            "        Rotor3R        Rotor2R        Rotor1R      Plugboard");
+  EXPECT_EQ(lines[1],
+            "        a --> c        a --> b        a --> f        a --> h        a --> n"
+            "        a --> j        a --> h        a --> z        a --> c");
+  for (std::size_t i = 0; i < 27; ++i) EXPECT_EQ(lines[i].size(), 135U) << "line " << i;
+  EXPECT_EQ(lines[27], "");
+}
+
+TEST(ModeSessionTest, QuickModeWritesEachLetterOnItsOwnLine) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n1\nabc-\n1\n");
+  std::string expected = start1A() + modeMenu;
+  for (const char letter : std::string("abc")) expected += letterPrompt + model.quickLetter(letter);
+  expected += letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_EQ(run.standardError, "");
+  EXPECT_EQ(readFile(registryFile), knownRegistry());
+  EXPECT_EQ(readFile(rotorFile), knownRotorFile());
+}
+
+TEST(ModeSessionTest, DescriptiveModeWritesATraceAndAnEmptyLinePerLetter) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n2\na\nz q\n-\n1\n");
+  std::string expected = start1A() + modeMenu;
+  for (const char letter : std::string("azq")) {
+    expected += letterPrompt + model.descriptiveLetter(letter);
+  }
+  expected += letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_NE(run.standardOutput.find(handTraceOfA), std::string::npos);
+}
+
+TEST(ModeSessionTest, LineModeKeepsNonLettersInPlaceAndStepsOncePerLetter) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  MachineModel model(setting1A());
+  // A line, an empty line, a line with bytes above 127, then a quick letter that shows the
+  // machine stood ten letters on after the first line.
+  const std::string accented = "caf\xc3\xa9 \xff!";
+  const ProgramRun run =
+      runSession("2 1A\n3\nHeLLo, WorLD!\n2\n\n2\n" + accented + "\n1\n2\n2\n1\nq-\n1\n");
+  std::string expected = start1A() + modeMenu;
+  const std::string first = model.encipherText("HeLLo, WorLD!");
+  EXPECT_EQ(model.letters(), 10);
+  expected += linePrompt + first + "\n" + stopQuestion;
+  expected += linePrompt + std::string("\n") + stopQuestion;
+  expected += linePrompt + model.encipherText(accented) + "\n" + stopQuestion;
+  expected += exitQuestion + resetQuestion + modeMenu;
+  expected += letterPrompt + model.quickLetter('q') + letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+
+  // What must hold whatever the wiring.
+  ASSERT_EQ(first.size(), 13U);
+  EXPECT_EQ(first.substr(5, 2), ", ");
+  EXPECT_EQ(first[12], '!');
+  for (const std::size_t at : {0, 1, 2, 3, 4, 7, 8, 9, 10, 11}) {
+    EXPECT_TRUE(first[at] >= 'a' && first[at] <= 'z') << first;
+    EXPECT_NE(first[at], std::tolower(static_cast<unsigned char>("HeLLo, WorLD!"[at])));
+  }
+  EXPECT_NE(run.standardOutput.find("\xc3\xa9 \xff!\n"), std::string::npos);
+}
+
+TEST(ModeSessionTest, FileModeEnciphersTheFileAndWritesNothingAboutIt) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("in.txt", "Hello\nWorld, ok\nlast");
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n4\nin.txt\nout.txt\n1\n");
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion);
+  const std::string line1 = model.encipherText("Hello");
+  const std::string line2 = model.encipherText("World, ok");
+  const std::string line3 = model.encipherText("last");
+  EXPECT_EQ(readFile("out.txt"), line1 + "\n" + line2 + "\n" + line3 + "\n");
+  EXPECT_EQ(readFile("in.txt"), "Hello\nWorld, ok\nlast");
+}
+
+// Every mode moves the one machine: the position carries over modes and passes until a reset.
+TEST(ModeSessionTest, ModesCarryThePositionOverUntilTheResetQuestionIsAnsweredOne) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("in.txt", "fg\n");
+  MachineModel model(setting1A());
+  const std::string input =
+      "2 1A\n"
+      "1\nab-\n2\n"                 // quick: a b; exit? no
+      "2\n2\nc-\n2\n"               // reset? no; descriptive: c
+      "2\n3\nde\n1\n2\n"            // reset? no; line: de
+      "x\n4\nin.txt\nout.txt\n2\n"  // reset? x counts as no; file: fg
+      "2 and more\n1\nh-\n2\n"      // reset? no, the rest of the line is thrown away; quick: h
+      "1\n1\nab-\n1\n";             // reset? yes; quick: a b again
+  const ProgramRun run = runSession(input);
+
+  std::string expected = start1A() + modeMenu;
+  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b');
+  expected += letterPrompt + exitQuestion;
+  expected += resetQuestion + modeMenu + letterPrompt + model.descriptiveLetter('c') +
+              letterPrompt + exitQuestion;
+  expected += resetQuestion + modeMenu + linePrompt + model.encipherText("de") + "\n" +
+              stopQuestion + exitQuestion;
+  expected += resetQuestion + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion;
+  const std::string fileText = model.encipherText("fg") + "\n";
+  expected += resetQuestion + modeMenu + letterPrompt + model.quickLetter('h') + letterPrompt +
+              exitQuestion;
+  EXPECT_EQ(model.letters(), 8);
+  model.reset();
+  expected += resetQuestion + modeMenu;
+  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b');
+  expected += letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_EQ(readFile("out.txt"), fileText);
+}
+
+TEST(ModeSessionTest, ReEncipheringAfterAResetGivesThePlaintextBack) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  const std::string plaintext = "Attack at dawn, then hold the bridge until the relief arrives!";
+  const ProgramRun first = runSession("2 1B\n3\n" + plaintext + "\n1\n1\n");
+  const std::size_t at = first.standardOutput.find(linePrompt);
+  ASSERT_NE(at, std::string::npos);
+  const std::size_t from = at + linePrompt.size();
+  const std::string ciphertext =
+      first.standardOutput.substr(from, first.standardOutput.find('\n', from) - from);
+  ASSERT_EQ(ciphertext.size(), plaintext.size());
+  for (std::size_t i = 0; i < plaintext.size(); ++i) {
+    if (indexOf(plaintext[i]) >= 0) {
+      EXPECT_NE(ciphertext[i], std::tolower(static_cast<unsigned char>(plaintext[i]))) << i;
+    } else {
+      EXPECT_EQ(ciphertext[i], plaintext[i]) << i;
+    }
+  }
+
+  // One session: encipher, reset, encipher the ciphertext.
+  const ProgramRun again =
+      runSession("2 1B\n3\n" + plaintext + "\n1\n2\n1\n3\n" + ciphertext + "\n1\n1\n");
+  std::string lowered;
+  for (const char c : plaintext) lowered += static_cast<char>(std::tolower(c));
+  const std::string start = knownStart("1B", setting1B(), 2, 0, 1, 0, 1) + modeMenu;
+  EXPECT_EQ(again.standardOutput, start + linePrompt + ciphertext + "\n" + stopQuestion +
+                                      exitQuestion + resetQuestion + modeMenu + linePrompt +
+                                      lowered + "\n" + stopQuestion + exitQuestion);
+}
+
+TEST(ModeSessionTest, RotorsTwoAndThreeStepAfterTwentySixAndSixHundredSeventySixLetters) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::string text;
+  for (int i = 0; i < 1400; ++i) text += static_cast<char>('a' + (i * 7 + i / 26) % 26);
+  MachineModel model(setting1B());
+  const ProgramRun run = runSession("2 1B\n3\n" + text + "\n1\n1\n");
+  const std::string expectedLine = model.encipherText(text);
+  EXPECT_EQ(run.standardOutput, knownStart("1B", setting1B(), 2, 0, 1, 0, 1) + modeMenu +
+                                    linePrompt + expectedLine + "\n" + stopQuestion + exitQuestion);
+  ASSERT_EQ(expectedLine.size(), text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) EXPECT_NE(expectedLine[i], text[i]) << i;
+}
+
+TEST(ModeSessionTest, AllLettersOfTheKnownSettingsNeverEncipherToThemselves) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::string text;
+  for (int i = 0; i < 26 * 30; ++i) text += static_cast<char>('a' + i % 26);
+  for (const char* id : {"0", "1A", "1B"}) {
+    const ProgramRun run = runSession(std::string("2 ") + id + "\n3\n" + text + "\n1\n1\n");
+    const std::size_t at = run.standardOutput.find(linePrompt);
+    ASSERT_NE(at, std::string::npos) << id;
+    const std::string line = run.standardOutput.substr(at + linePrompt.size(), text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) EXPECT_NE(line[i], text[i]) << id << " at " << i;
+  }
+}
+
+TEST(LetterPromptSessionTest, DigitsAndBytesAbove127AreIgnoredAndCapitalsFold) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  MachineModel model(setting1A());
+  // "A" after a reset gives what "a" gave; "7", é (two bytes) and \xff are dropped silently.
+  const ProgramRun run = runSession("2 1A\n1\na7\xc3\xa9\xff-\n2\n1\n1\nA-\n1\n");
+  std::string expected = start1A() + modeMenu + letterPrompt + model.quickLetter('a');
+  expected += letterPrompt + letterPrompt + letterPrompt + letterPrompt + letterPrompt;
+  expected += exitQuestion + resetQuestion + modeMenu;
+  model.reset();
+  const std::string capital = model.quickLetter('A');
+  expected += letterPrompt + capital + letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  MachineModel lower(setting1A());
+  EXPECT_EQ(capital, lower.quickLetter('a'));
+}
+
+TEST(ModeMenuSessionTest, NumbersOutsideOneToFourAndNonNumbersShowTheMenuAgain) {
+  struct Case {
+    const char* typed;
+    int menus;  // menus shown before "1" is read
+  };
+  const Case cases[] = {
+      {"9\n", 2},     {"0\n", 2},           {"5\n0\n", 3},         {"abc\n", 2},
+      {"abc 2\n", 2}, {"99999999999\n", 2}, {"-99999999999\n", 2}, {"2147483648\n", 2},
+      {"+0\n", 2}};
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    MachineModel model(setting1A());
+    const ProgramRun run = runSession(std::string("2 1A\n") + c.typed + "1\nb-\n1\n");
+    std::string expected = start1A();
+    for (int i = 0; i < c.menus; ++i) expected += modeMenu;
+    expected += letterPrompt + model.quickLetter('b') + letterPrompt + exitQuestion;
+    EXPECT_EQ(run.standardOutput, expected) << "typed " << c.typed;
+  }
+}
+
+TEST(ModeMenuSessionTest, ANegativeNumberRunsNoModeAndGoesToTheExitQuestion) {
+  for (const char* typed : {"-3", "-1", "-2147483648"}) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    MachineModel model(setting1A());
+    const ProgramRun run = runSession(std::string("2 1A\n") + typed + "\n2\n2\n1\nc-\n1\n");
+    EXPECT_EQ(run.standardOutput, start1A() + modeMenu + exitQuestion + resetQuestion + modeMenu +
+                                      letterPrompt + model.quickLetter('c') + letterPrompt +
+                                      exitQuestion)
+        << "typed " << typed;
+  }
+}
+
+TEST(ModeSessionTest, TheFirstPassDoesNotAskTheResetQuestionAndAnyExitAnswerButOneGoesOn) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  const ProgramRun run = runSession("2 1A\n-1\nn\n2\n-1\n11\n");
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + exitQuestion + resetQuestion + modeMenu + exitQuestion);
+}
+
+}  // namespace
+}  // namespace vexilo::testing

@@ -1,0 +1,293 @@
+// The set-up dialogue driven through the console: every branch of the menu and the ID prompt, the
+// settings print-out, and random settings judged by what must hold in the store.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/e2e/e2e_support.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo::testing {
+namespace {
+
+std::string ofSetting1A(const std::string& typedId) {
+  return settingsBlock(typedId, 0, 1, 2, 0, 1) + MachineModel(setting1A()).wiringTable() + modeMenu;
+}
+
+TEST(SetupDialogueSessionTest, EveryBranchPrintsExactlyItsTexts) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+  };
+  const std::string start = setupMenu + idPrompt;
+  const Case cases[] = {
+      {"choice and ID on one line", "2 1A\n", start + ofSetting1A("1A")},
+      {"choice and ID run together", "21A\n", start + ofSetting1A("1A")},
+      {"ID on the next line", "2\n1A\n", start + ofSetting1A("1A")},
+      {"blank lines before the choice", "\n\n  2\n\n1A\n", start + ofSetting1A("1A")},
+      {"lower case ID shown as typed", "2 1a\n", start + ofSetting1A("1a")},
+      {"leading zeros shown as typed", "2 0001A\n", start + ofSetting1A("0001A")},
+      {"a six-character ID printed whole", "2 00001A\n", start + ofSetting1A("00001A")},
+      {"text after the ID ignored", "2 1Ax\n", start + ofSetting1A("1Ax")},
+      {"setting 0", "2 0\n",
+       start + settingsBlock("0", 0, 1, 2, 0, 0) +
+           MachineModel({shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(),
+                         plainPlugboard()})
+               .wiringTable() +
+           modeMenu},
+      {"invalid answer discards its whole line", "xyz 1\n2 1A\n",
+       setupMenu + invalidData + start + ofSetting1A("1A")},
+      {"two invalid answers", "x\n3\n2 1A\n",
+       setupMenu + invalidData + setupMenu + invalidData + start + ofSetting1A("1A")},
+      {"-1 restarts without a message", "2\n-1\n2 1A\n", start + start + ofSetting1A("1A")},
+      {"-01 is looked up and not found", "2 -01\n2 1A\n",
+       start + idNotFound + start + ofSetting1A("1A")},
+      {"an ID not in the registry", "2 7\n2 1A\n", start + idNotFound + start + ofSetting1A("1A")},
+      {"an ID that is not hexadecimal", "2 xyz\n2 1A\n",
+       start + idNotFound + start + ofSetting1A("1A")},
+      {"an ID beyond 32 bits", "2 100000001A\n2 1A\n",
+       start + idNotFound + start + ofSetting1A("1A")},
+      {"a failed choice goes back to the menu", "2 7\nFF\n2 1A\n",
+       start + idNotFound + setupMenu + invalidData + start + ofSetting1A("1A")},
+  };
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    const ProgramRun run = runSession(c.input);
+    EXPECT_EQ(run.standardOutput, c.expected) << c.name;
+    EXPECT_EQ(run.standardError, "") << c.name;
+    // No branch above makes a random setting: the store is untouched.
+    EXPECT_EQ(readFile(registryFile), knownRegistry()) << c.name;
+    EXPECT_EQ(readFile(rotorFile), knownRotorFile()) << c.name;
+    EXPECT_EQ(readFile(reflectorFile), knownReflectorFile()) << c.name;
+    EXPECT_EQ(readFile(plugboardFile), knownPlugboardFile()) << c.name;
+  }
+}
+
+TEST(SetupDialogueSessionTest, SettingsLinesHaveTheirWidths) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  const ProgramRun run = runSession("2 1A\n");
+  const std::vector<std::string> lines = splitLines(run.standardOutput);
+  ASSERT_GE(lines.size(), 7U);
+  EXPECT_EQ(lines[0].size(), 38U);
+  EXPECT_EQ(lines[1].size(), 38U);
+  EXPECT_EQ(lines[3], "               Your Settings");
+  EXPECT_EQ(lines[4], "               ID:     ROTOR1   ROTOR2   ROTOR3   REFLECTOR   PLUGBOARD   ");
+  EXPECT_EQ(lines[4].size(), 74U);
+  EXPECT_EQ(lines[5], "               0001A        0        1        2           0           1");
+  EXPECT_EQ(lines[5].size(), 71U);
+  EXPECT_EQ(lines[6], "");
+}
+
+TEST(SetupDialogueSessionTest, AMissingRegistryIsReportedAndTheIdIsNotFound) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::filesystem::remove(registryFile);
+  const ProgramRun run = runSession("2 1A\n");
+  EXPECT_EQ(run.standardOutput, setupMenu + idPrompt + unableToOpen + idNotFound + setupMenu);
+  EXPECT_FALSE(std::filesystem::exists(registryFile));
+}
+
+struct StoreFiles {
+  std::string rotors;
+  std::string reflectors;
+  std::string plugboards;
+  std::string registry;
+};
+
+StoreFiles readStore() {
+  return {readFile(rotorFile), readFile(reflectorFile), readFile(plugboardFile),
+          readFile(registryFile)};
+}
+
+int lastId(const std::string& fileText, int base) {
+  const std::vector<std::string> lines = splitLines(fileText);
+  if (lines.empty()) return -1;
+  return static_cast<int>(parseWhole(splitFields(lines.back())[0], base).value_or(-100));
+}
+
+// New lines of a component file after a run: the lines beyond `before`, each with the next ID.
+void expectGrownByComponents(const std::string& before, const std::string& after, int prefixFields,
+                             const char* what) {
+  const std::string old = before == "<absent>" ? "" : before;
+  ASSERT_EQ(after.substr(0, old.size()), old) << what << ": an existing byte changed";
+  int next = lastId(old, 10) + 1;
+  for (const std::string& line : splitLines(after.substr(old.size()))) {
+    const std::vector<std::string> fields = splitFields(line);
+    ASSERT_EQ(fields.size(), static_cast<std::size_t>(26 + prefixFields)) << what << ": " << line;
+    EXPECT_EQ(parseWhole(fields[0], 10), next) << what << ": " << line;
+    const auto table = storedTable(line, next, prefixFields);
+    ASSERT_TRUE(table) << what << ": " << line;
+    if (prefixFields == 2) {
+      const auto cables = parseWhole(fields[1], 10);
+      ASSERT_TRUE(cables && *cables <= 13) << line;
+      EXPECT_TRUE(isPlugboardWithCables(*table, static_cast<int>(*cables))) << line;
+    } else if (std::string(what) == "rotors") {
+      EXPECT_TRUE(isRotorWithoutFixedPoint(*table)) << line;
+    } else {
+      EXPECT_TRUE(isReflector(*table)) << line;
+    }
+    ++next;
+  }
+  EXPECT_EQ(after.empty() || after.back() == '\n', true) << what;
+}
+
+struct RandomOutcome {
+  std::string id;
+  int rotor1, rotor2, rotor3, reflector, plugboard;
+  bool newSetting;
+};
+
+// Runs one random setting on the store in the working directory and checks what must hold: the
+// files only grew, by well-formed lines with the next IDs, at most one registry line was added,
+// its components exist, and the whole output is what those stored components give.
+RandomOutcome runRandomSetting(const std::string& unableLines) {
+  const StoreFiles before = readStore();
+  const ProgramRun run = runSession("1\n");
+  const StoreFiles after = readStore();
+  RandomOutcome outcome{};
+
+  expectGrownByComponents(before.rotors, after.rotors, 1, "rotors");
+  expectGrownByComponents(before.reflectors, after.reflectors, 1, "reflectors");
+  expectGrownByComponents(before.plugboards, after.plugboards, 2, "plugboards");
+
+  const std::string oldRegistry = before.registry == "<absent>" ? "" : before.registry;
+  EXPECT_EQ(after.registry.substr(0, oldRegistry.size()), oldRegistry);
+  const std::vector<std::string> added = splitLines(after.registry.substr(oldRegistry.size()));
+  EXPECT_LE(added.size(), 1U);
+  outcome.newSetting = added.size() == 1;
+
+  // The ID printed, zero-filled, on the third line of the print-out.
+  const std::string head = setupMenu + unableLines + "               Your Settings\n";
+  EXPECT_EQ(run.standardOutput.substr(0, head.size()), head);
+  const std::vector<std::string> lines = splitLines(run.standardOutput.substr(head.size()));
+  EXPECT_GE(lines.size(), 2U);
+  if (lines.size() < 2) return outcome;
+  const std::string printedId = lines[1].substr(15, 5);
+
+  std::string registryLine;
+  for (const std::string& line : splitLines(after.registry)) {
+    const auto fields = splitFields(line);
+    if (padLeft(fields[0], 5, '0') == printedId) {
+      registryLine = line;
+      break;
+    }
+  }
+  if (outcome.newSetting) {
+    registryLine = added[0];
+    EXPECT_EQ(parseWhole(splitFields(registryLine)[0], 16), lastId(oldRegistry, 16) + 1);
+  }
+  const std::vector<std::string> fields = splitFields(registryLine);
+  EXPECT_EQ(fields.size(), 6U) << registryLine;
+  if (fields.size() != 6) return outcome;
+  std::array<int, 6> value{};
+  for (int i = 1; i < 6; ++i) {
+    const auto parsed = parseWhole(fields[i], 10);
+    EXPECT_TRUE(parsed) << registryLine;
+    value[i] = static_cast<int>(parsed.value_or(-1));
+  }
+  outcome = {fields[0], value[2], value[3], value[4], value[5], value[1], outcome.newSetting};
+  EXPECT_NE(outcome.rotor1, outcome.rotor2);
+  EXPECT_NE(outcome.rotor1, outcome.rotor3);
+  EXPECT_NE(outcome.rotor2, outcome.rotor3);
+
+  // Every component exists, and the whole output is what the stored components give.
+  const auto rotor1 = storedTable(after.rotors, outcome.rotor1, 1);
+  const auto rotor2 = storedTable(after.rotors, outcome.rotor2, 1);
+  const auto rotor3 = storedTable(after.rotors, outcome.rotor3, 1);
+  const auto reflector = storedTable(after.reflectors, outcome.reflector, 1);
+  const auto plugboard = storedTable(after.plugboards, outcome.plugboard, 2);
+  EXPECT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard) << registryLine;
+  if (!(rotor1 && rotor2 && rotor3 && reflector && plugboard)) return outcome;
+  EXPECT_EQ(run.standardOutput,
+            setupMenu + unableLines +
+                settingsBlock(outcome.id, outcome.rotor1, outcome.rotor2, outcome.rotor3,
+                              outcome.reflector, outcome.plugboard) +
+                MachineModel({*rotor1, *rotor2, *rotor3, *reflector, *plugboard}).wiringTable() +
+                modeMenu);
+  EXPECT_EQ(run.standardError, "");
+  return outcome;
+}
+
+TEST(RandomSettingSessionTest, AnEmptyDirectoryGetsAllFourFilesAndSettingZero) {
+  ScopedTempDir dir;
+  const RandomOutcome outcome =
+      runRandomSetting(unableToOpen + unableToOpen + unableToOpen + unableToOpen);
+  EXPECT_TRUE(outcome.newSetting);
+  EXPECT_EQ(readFile(registryFile), "0,0,0,1,2,0\n");
+  EXPECT_EQ(splitLines(readFile(rotorFile)).size(), 3U);
+  EXPECT_EQ(splitLines(readFile(reflectorFile)).size(), 1U);
+  EXPECT_EQ(splitLines(readFile(plugboardFile)).size(), 1U);
+}
+
+TEST(RandomSettingSessionTest, LaterRunsGrowTheStoreByWellFormedLines) {
+  ScopedTempDir dir;
+  runRandomSetting(unableToOpen + unableToOpen + unableToOpen + unableToOpen);
+  int newSettings = 1;
+  for (int run = 0; run < 12; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    newSettings += runRandomSetting("").newSetting ? 1 : 0;
+  }
+  EXPECT_EQ(static_cast<int>(splitLines(readFile(registryFile)).size()), newSettings);
+}
+
+TEST(RandomSettingSessionTest, AnEmptyRegistryGetsANewSettingFromTheKnownComponents) {
+  for (int run = 0; run < 6; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile(registryFile, "");
+    const RandomOutcome outcome = runRandomSetting("");
+    EXPECT_TRUE(outcome.newSetting);
+    EXPECT_EQ(outcome.id, "0");
+  }
+}
+
+TEST(RandomSettingSessionTest, ARandomSettingPickedByIdLaterGivesTheSameMachine) {
+  ScopedTempDir dir;
+  runRandomSetting(unableToOpen + unableToOpen + unableToOpen + unableToOpen);
+  const ProgramRun random = runSession("2 0\n3\nthe same machine\n1\n1\n");
+  const auto rotor1 = storedTable(readFile(rotorFile), 0, 1);
+  const auto rotor2 = storedTable(readFile(rotorFile), 1, 1);
+  const auto rotor3 = storedTable(readFile(rotorFile), 2, 1);
+  const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
+  const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
+  ASSERT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard);
+  MachineModel model({*rotor1, *rotor2, *rotor3, *reflector, *plugboard});
+  EXPECT_EQ(random.standardOutput, setupMenu + idPrompt + settingsBlock("0", 0, 1, 2, 0, 0) +
+                                       model.wiringTable() + modeMenu + linePrompt +
+                                       model.encipherText("the same machine") + "\n" +
+                                       stopQuestion + exitQuestion);
+}
+
+TEST(RandomSettingSessionTest, APickedIdMissingFromTheRegistryGoesBackToTheMenu) {
+  // Settings 0 to 4 are missing: most draws from 0 to 6 pick one of them.
+  bool seen = false;
+  for (int run = 0; run < 40 && !seen; ++run) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile(registryFile, "5,0,0,1,2,0\n");
+    const ProgramRun session = runSession("1\n");
+    if (session.standardOutput.find("Your Settings") != std::string::npos) continue;
+    seen = true;
+    EXPECT_EQ(session.standardOutput,
+              setupMenu + "something went wrong, please try again\n" + setupMenu);
+    EXPECT_EQ(readFile(registryFile), "5,0,0,1,2,0\n");
+    EXPECT_EQ(readFile(rotorFile), knownRotorFile());
+  }
+  EXPECT_TRUE(seen);
+}
+
+TEST(RandomSettingSessionTest, CharactersAfterTheChoiceStayForTheModeMenu) {
+  ScopedTempDir dir;
+  const ProgramRun run = runSession("1 -3\n1\n");
+  const std::string tail = modeMenu + exitQuestion;
+  ASSERT_GE(run.standardOutput.size(), tail.size());
+  EXPECT_EQ(run.standardOutput.substr(run.standardOutput.size() - tail.size()), tail);
+  EXPECT_EQ(readFile(registryFile), "0,0,0,1,2,0\n");
+}
+
+}  // namespace
+}  // namespace vexilo::testing
