@@ -1,0 +1,106 @@
+// Many runs of the program at once in one directory, each making a random setting.
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/system/store_check.h"
+#include "tests/system/system_limits.h"
+
+namespace vexilo::testing {
+namespace {
+
+constexpr int parallelProcesses = 8;
+
+struct WorkerResult {
+  std::vector<PrintedSetting> settings;
+  std::vector<std::string> faults;
+};
+
+void recordRun(const ProgramRun& program, WorkerResult& result) {
+  const auto printed = printedSetting(program.standardOutput);
+  if (program.exitStatus != 0 || !printed) {
+    result.faults.push_back("run ended with status " + std::to_string(program.exitStatus) + ":\n" +
+                            program.standardOutput.substr(0, 2000));
+  } else {
+    result.settings.push_back(*printed);
+  }
+}
+
+// Checks the store of the working directory, and that every printed setting is the registry's
+// line for its ID; returns the number of printed settings.
+std::size_t checkRuns(const std::vector<WorkerResult>& results, const StoreReport& store) {
+  for (const std::string& fault : store.faults) ADD_FAILURE() << fault;
+  std::size_t printedCount = 0;
+  for (const WorkerResult& result : results) {
+    for (const std::string& fault : result.faults) ADD_FAILURE() << fault;
+    for (const PrintedSetting& printed : result.settings) {
+      ++printedCount;
+      const auto stored = store.settings.find(printed.id);
+      if (stored == store.settings.end()) {
+        ADD_FAILURE() << "setting " << printed.id << " is not stored";
+      } else {
+        EXPECT_EQ(stored->second, printed.setting) << "setting " << printed.id;
+      }
+    }
+  }
+  return printedCount;
+}
+
+// Concurrent runs once read the same next free IDs and stored different settings and components
+// under the same IDs, so a user could never find their own setting again by its ID.
+TEST(ParallelRunsTest, EightRunsAtOnceNeverHandOutOneIdTwice) {
+  ScopedTempDir directory;
+  const int runsPerProcess = runsFor(80, 10);
+  std::vector<WorkerResult> results(parallelProcesses);
+  std::vector<std::thread> workers;
+  // Each thread keeps one program running at a time, so eight run at once in the directory.
+  for (int worker = 0; worker < parallelProcesses; ++worker) {
+    workers.emplace_back([&, worker] {
+      for (int run = 0; run < runsPerProcess; ++run) {
+        recordRun(runProgram("1\n"), results[worker]);
+      }
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+
+  const StoreReport store = checkStore();
+  const std::size_t printedCount = checkRuns(results, store);
+  EXPECT_EQ(printedCount, static_cast<std::size_t>(parallelProcesses * runsPerProcess));
+  EXPECT_GE(store.settings.size(), 2u);
+  std::cout << "parallel runs: " << parallelProcesses << " at once, " << printedCount << " runs, "
+            << store.settings.size() << " settings, " << store.rotors << " rotors, "
+            << store.reflectors << " reflectors, " << store.plugboards << " plugboards\n";
+}
+
+// In an empty directory every run wants to make setting 0 and its components: runs started at
+// the same moment once all stored them under the same IDs.
+TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds) {
+  const int rounds = runsFor(40, 6);
+  std::size_t settingsMade = 0;
+  for (int round = 0; round < rounds; ++round) {
+    ScopedTempDir directory;
+    std::vector<WorkerResult> results(parallelProcesses);
+    std::latch start(parallelProcesses);
+    std::vector<std::thread> workers;
+    for (int worker = 0; worker < parallelProcesses; ++worker) {
+      workers.emplace_back([&, worker] {
+        start.arrive_and_wait();
+        recordRun(runProgram("1\n"), results[worker]);
+      });
+    }
+    for (std::thread& worker : workers) worker.join();
+    const StoreReport store = checkStore();
+    EXPECT_EQ(checkRuns(results, store), static_cast<std::size_t>(parallelProcesses));
+    settingsMade += store.settings.size();
+    if (::testing::Test::HasFailure()) break;
+  }
+  std::cout << "runs started together: " << rounds << " rounds of " << parallelProcesses << ", "
+            << settingsMade << " settings\n";
+}
+
+}  // namespace
+}  // namespace vexilo::testing

@@ -1,0 +1,19 @@
+// How hard the system tests push: the sanitizer build runs each program many times slower, so it
+// makes fewer runs of the same kinds.
+#ifndef VEXILO_TESTS_SYSTEM_SYSTEM_LIMITS_H_
+#define VEXILO_TESTS_SYSTEM_SYSTEM_LIMITS_H_
+
+namespace vexilo::testing {
+
+#ifdef VEXILO_SYSTEM_TESTS_QUICK
+inline constexpr bool quickSystemTests = true;
+#else
+inline constexpr bool quickSystemTests = false;
+#endif
+
+// `full` runs in the release build, `quick` in the sanitizer build.
+constexpr int runsFor(int full, int quick) { return quickSystemTests ? quick : full; }
+
+}  // namespace vexilo::testing
+
+#endif  // VEXILO_TESTS_SYSTEM_SYSTEM_LIMITS_H_
