@@ -1,0 +1,265 @@
+#include "settings/random_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "settings/registry.h"
+#include "store/component_files.h"
+#include "store/text_file.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo {
+namespace {
+
+using testing::readFile;
+using testing::ScopedTempDir;
+using testing::writeFile;
+
+struct Setting {
+  std::string ID = "unset";
+  std::int32_t R1 = -9, R2 = -9, R3 = -9, REF = -9, PB = -9;
+  std::string out;
+};
+
+Setting createSetting() {
+  Setting s;
+  std::ostringstream out;
+  createRandomSettings(s.ID, s.R1, s.R2, s.R3, s.REF, s.PB, out);
+  s.out = out.str();
+  return s;
+}
+
+std::string hex(std::int32_t value) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string registryLine(const std::string& ID, std::int32_t PB, std::int32_t R1, std::int32_t R2,
+                         std::int32_t R3, std::int32_t REF) {
+  return ID + "," + std::to_string(PB) + "," + std::to_string(R1) + "," + std::to_string(R2) + "," +
+         std::to_string(R3) + "," + std::to_string(REF) + "\n";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A store of valid components (rotors, reflectors and plugboards numbered from 0) and `settings`
+// registry lines; setting i uses rotors i, i + 1, i + 2 (modulo the count).
+void writeStore(int settings, int rotors, int reflectors, int plugboards) {
+  // Files are made anew rather than truncated, which can wait for the disk.
+  for (const std::string& name :
+       {rotorFileName, reflectorFileName, plugboardFileName, registryFileName}) {
+    std::filesystem::remove(name);
+  }
+  std::string text;
+  for (int id = 0; id < rotors; ++id) {
+    text += std::to_string(id);
+    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string((i + id + 1) % 26);
+    text += "\n";
+  }
+  writeFile(rotorFileName, text);
+  text.clear();
+  for (int id = 0; id < reflectors; ++id) {
+    text += std::to_string(id);
+    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string(i ^ 1);
+    text += "\n";
+  }
+  writeFile(reflectorFileName, text);
+  text.clear();
+  for (int id = 0; id < plugboards; ++id) {
+    text += std::to_string(id) + ",0";
+    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string(i);
+    text += "\n";
+  }
+  writeFile(plugboardFileName, text);
+  text.clear();
+  for (int id = 0; id < settings; ++id) {
+    text += registryLine(hex(id), id % plugboards, id % rotors, (id + 1) % rotors,
+                         (id + 2) % rotors, id % reflectors);
+  }
+  writeFile(registryFileName, text);
+}
+
+// Component lines added to `fileName` since `before`, which must be kept as it was.
+std::vector<std::string> addedLines(const std::string& fileName, const std::string& before) {
+  const std::string after = readFile(fileName);
+  EXPECT_EQ(after.substr(0, before.size()), before) << fileName;
+  return linesOf(after.substr(before.size()));
+}
+
+void expectValidComponents(const Setting& s) {
+  std::ostringstream out;
+  for (const std::int32_t id : {s.R1, s.R2, s.R3}) {
+    Rotor rotor;
+    setupRotor(rotor, id, false, out);
+    std::array<bool, alphabetSize> seen{};
+    for (int i = 0; i < alphabetSize; ++i) {
+      const std::int32_t entry = rotor.initialWiring[i];
+      ASSERT_TRUE(entry >= 0 && entry < 26 && entry != i && !seen[entry]) << "rotor " << id;
+      seen[entry] = true;
+    }
+  }
+  Reflector reflector;
+  setupReflector(reflector, s.REF, false, out);
+  Plugboard plugboard;
+  loadPlugboard(plugboard, s.PB, out);
+  int swapped = 0;
+  for (int i = 0; i < alphabetSize; ++i) {
+    const std::int32_t r = reflector.wiring[i];
+    ASSERT_TRUE(r >= 0 && r < 26 && r != i && reflector.wiring[r] == i) << "reflector " << s.REF;
+    const std::int32_t p = plugboard.wiring[i];
+    ASSERT_TRUE(p >= 0 && p < 26 && plugboard.wiring[p] == i) << "plugboard " << s.PB;
+    swapped += p != i;
+  }
+  EXPECT_EQ(swapped, 2 * plugboard.cableCount);
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST(RandomSettingsTest, AnEmptyDirectoryGetsSettingZeroOfFiveNewComponents) {
+  for (int run = 0; run < 20; ++run) {
+    const ScopedTempDir dir;
+    ::testing::internal::CaptureStderr();
+    const Setting s = createSetting();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(s.out,
+              "unable to open file\nunable to open file\nunable to open file\n"
+              "unable to open file\n");
+    EXPECT_EQ(s.ID, "0");
+    EXPECT_EQ((std::array{s.R1, s.R2, s.R3, s.REF, s.PB}), (std::array{0, 1, 2, 0, 0}));
+    EXPECT_EQ(readFile(registryFileName), "0,0,0,1,2,0\n");
+    const auto rotors = linesOf(readFile(rotorFileName));
+    ASSERT_EQ(rotors.size(), 3U);
+    for (int id = 0; id < 3; ++id) EXPECT_EQ(rotors[id].substr(0, 2), std::to_string(id) + ",");
+    ASSERT_EQ(linesOf(readFile(reflectorFileName)).size(), 1U);
+    const auto plugboards = linesOf(readFile(plugboardFileName));
+    ASSERT_EQ(plugboards.size(), 1U);
+    EXPECT_EQ(plugboards[0].substr(0, 2), "0,");
+    expectValidComponents(s);
+  }
+}
+
+// One call on a store of `settings` settings, 3 rotors, 2 reflectors and 1 plugboard; checks what
+// must hold and returns whether a new setting was made.
+bool checkOneCall(int settings) {
+  writeStore(settings, 3, 2, 1);
+  const std::string rotors = readFile(rotorFileName);
+  const std::string reflectors = readFile(reflectorFileName);
+  const std::string plugboards = readFile(plugboardFileName);
+  const std::string registry = readFile(registryFileName);
+  const Setting s = createSetting();
+  EXPECT_EQ(s.out, "");
+  const std::optional<std::int32_t> picked = parseInteger(s.ID, 16);
+  EXPECT_TRUE(picked && *picked >= 0 && *picked <= settings) << s.ID;
+  if (!picked) return false;
+  EXPECT_EQ(s.ID, hex(*picked));  // upper case, no leading zeros
+  if (*picked < settings) {
+    const std::int32_t id = *picked;
+    EXPECT_EQ((std::array{s.R1, s.R2, s.R3, s.REF, s.PB}),
+              (std::array{id % 3, (id + 1) % 3, (id + 2) % 3, id % 2, 0}));
+    EXPECT_EQ(readFile(rotorFileName), rotors);
+    EXPECT_EQ(readFile(reflectorFileName), reflectors);
+    EXPECT_EQ(readFile(plugboardFileName), plugboards);
+    EXPECT_EQ(readFile(registryFileName), registry);
+    return false;
+  }
+  EXPECT_EQ(addedLines(registryFileName, registry),
+            linesOf(registryLine(s.ID, s.PB, s.R1, s.R2, s.R3, s.REF)));
+  EXPECT_TRUE(s.R1 != s.R2 && s.R1 != s.R3 && s.R2 != s.R3);
+  // New rotors get 3, 4, 5 in the order rotor 1, 2, 3; reflector 2 and plugboard 1 are new ones.
+  std::vector<std::string> newRotors;
+  for (const std::int32_t id : {s.R1, s.R2, s.R3}) {
+    EXPECT_GE(id, 0);
+    if (id >= 3) {
+      EXPECT_EQ(id, 3 + static_cast<int>(newRotors.size()));
+      newRotors.push_back(std::to_string(id));
+    }
+  }
+  const auto rotorLines = addedLines(rotorFileName, rotors);
+  EXPECT_EQ(rotorLines.size(), newRotors.size());
+  for (std::size_t n = 0; n < std::min(rotorLines.size(), newRotors.size()); ++n) {
+    EXPECT_EQ(rotorLines[n].substr(0, 2), newRotors[n] + ",");
+  }
+  EXPECT_TRUE(s.REF >= 0 && s.REF <= 2);
+  EXPECT_EQ(addedLines(reflectorFileName, reflectors).size(), s.REF == 2 ? 1U : 0U);
+  EXPECT_TRUE(s.PB >= 0 && s.PB <= 1);
+  EXPECT_EQ(addedLines(plugboardFileName, plugboards).size(), s.PB == 1 ? 1U : 0U);
+  expectValidComponents(s);
+  return true;
+}
+
+TEST(RandomSettingsTest, PicksAStoredSettingOrAppendsTheNextOne) {
+  const ScopedTempDir dir;
+  int made = 0;
+  for (int call = 0; call < 300; ++call) made += checkOneCall(5);
+  EXPECT_GT(made, 0);
+  EXPECT_LT(made, 300);
+}
+
+TEST(RandomSettingsTest, SettingIdsAreWrittenInUpperCaseHexadecimal) {
+  const ScopedTempDir dir;
+  bool made = false;
+  for (int call = 0; call < 1500 && !made; ++call) made = checkOneCall(26);
+  ASSERT_TRUE(made);
+  EXPECT_EQ(linesOf(readFile(registryFileName)).back().substr(0, 3), "1A,");
+}
+
+TEST(RandomSettingsTest, NoSettingAboveFFFFEIsEverMade) {
+  for (const char* lastId : {"FFFFE", "FFFFF", "7FFFFFFF"}) {
+    const ScopedTempDir dir;
+    writeStore(0, 3, 1, 1);
+    const std::string registry = "0,0,0,1,2,0\n" + std::string(lastId) + ",0,1,2,0,0\n";
+    writeFile(registryFileName, registry);
+    for (int call = 0; call < 50; ++call) {
+      const Setting s = createSetting();
+      const std::optional<std::int32_t> picked = parseInteger(s.ID, 16);
+      ASSERT_TRUE(picked && *picked >= 0 && *picked <= 0xFFFFE) << s.ID;
+      if (s.ID != "0" && s.ID != lastId) {
+        EXPECT_EQ(s.R1, -1) << s.ID;
+      }
+      EXPECT_EQ(readFile(registryFileName), registry);
+    }
+  }
+}
+
+TEST(RandomSettingsTest, APickedIdMissingFromTheRegistryGivesMinusOneInAllFive) {
+  const ScopedTempDir dir;
+  writeStore(0, 3, 1, 1);
+  writeFile(registryFileName, "0,0,0,1,2,0\n5,0,2,1,0,0\n");
+  int missing = 0;
+  for (int call = 0; call < 100; ++call) {
+    const Setting s = createSetting();
+    if (s.ID == "1" || s.ID == "2" || s.ID == "3" || s.ID == "4") {
+      ++missing;
+      EXPECT_EQ((std::array{s.R1, s.R2, s.R3, s.REF, s.PB}), (std::array{-1, -1, -1, -1, -1}));
+    }
+    std::filesystem::remove(registryFileName);
+    writeFile(registryFileName, "0,0,0,1,2,0\n5,0,2,1,0,0\n");
+  }
+  EXPECT_GT(missing, 0);
+}
+
+TEST(RandomSettingsTest, ARegistryThatCannotBeOpenedStillGivesANewSetting) {
+  const ScopedTempDir dir;
+  writeStore(0, 3, 1, 1);
+  std::filesystem::remove(registryFileName);
+  std::filesystem::create_directory(registryFileName);
+  const Setting s = createSetting();
+  EXPECT_EQ(s.out, "unable to open file\nunable to open file\n");
+  EXPECT_EQ(s.ID, "0");
+  EXPECT_NE(s.R1, -1);
+  expectValidComponents(s);
+}
+
+}  // namespace
+}  // namespace vexilo
