@@ -104,5 +104,19 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
   }
 }
 
+TEST(FileModeSessionTest, AWriteErrorOnTheOutputIsReportedOnStandardError) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("plain.txt", "enough text to write\n");
+  const ProgramRun run = runSession("2 1A\n4\nplain.txt\n/dev/full\n1\n");
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion);
+  const std::vector<std::string> lines = splitLines(run.standardError);
+  ASSERT_EQ(lines.size(), 1U) << run.standardError;
+  EXPECT_NE(lines[0].find("/dev/full"), std::string::npos) << lines[0];
+  EXPECT_EQ(readFile("plain.txt"), "enough text to write\n");
+}
+
 }  // namespace
 }  // namespace vexilo::testing

@@ -187,6 +187,26 @@ TEST(ModeSessionTest, RotorsTwoAndThreeStepAfterTwentySixAndSixHundredSeventySix
   for (std::size_t i = 0; i < text.size(); ++i) EXPECT_NE(expectedLine[i], text[i]) << i;
 }
 
+TEST(ModeSessionTest, TheMachineStandsAtItsStartAgainAfter17576Letters) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::string text;
+  for (int i = 0; i < 17576 + 60; ++i) text += static_cast<char>('a' + (i * 11 + i / 676) % 26);
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n3\n" + text + "\n1\n1\n");
+  const std::string line = model.encipherText(text);
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + linePrompt + line + "\n" + stopQuestion + exitQuestion);
+  // The same letters at positions 17576 apart give the same ciphertext.
+  for (std::size_t i = 0; i < 60; ++i) {
+    if (text[i] == text[i + 17576]) {
+      EXPECT_EQ(line[i], line[i + 17576]) << i;
+    }
+  }
+  MachineModel fresh(setting1A());
+  EXPECT_EQ(line.substr(17576), fresh.encipherText(text.substr(17576)));
+}
+
 TEST(ModeSessionTest, AllLettersOfTheKnownSettingsNeverEncipherToThemselves) {
   ScopedTempDir dir;
   writeKnownStore();

@@ -220,6 +220,9 @@ TEST(RandomSettingSessionTest, AnEmptyDirectoryGetsAllFourFilesAndSettingZero) {
   EXPECT_EQ(splitLines(readFile(rotorFile)).size(), 3U);
   EXPECT_EQ(splitLines(readFile(reflectorFile)).size(), 1U);
   EXPECT_EQ(splitLines(readFile(plugboardFile)).size(), 1U);
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++files;
+  EXPECT_EQ(files, 4U);
 }
 
 TEST(RandomSettingSessionTest, LaterRunsGrowTheStoreByWellFormedLines) {

@@ -133,6 +133,97 @@ TEST(StoreSessionTest, ATypedMinusOneDoesNotFindANegativeRegistryLine) {
             setupMenu + idPrompt + idNotFound + setupMenu + idPrompt + setupMenu);
 }
 
+TEST(StoreSessionTest, RegistryLinesAreReadByTheirNumbersAndUnreadableOnesPassedOver) {
+  struct Case {
+    const char* name;
+    std::string registry;
+    bool found;  // whether "2 1A" finds setting 1A (PB 1, rotors 0 1 2, REF 0)
+    std::size_t stderrLines;
+  };
+  const Case cases[] = {
+      {"fields beyond six ignored", "1A,1,0,1,2,0,99,junk\n", true, 0},
+      {"carriage return before the line end", "1A,1,0,1,2,0\r\n", true, 0},
+      {"no line end on the last line", "0,0,0,1,2,0\n1A,1,0,1,2,0", true, 0},
+      {"ID with leading zeros and lower case", "001a,1,0,1,2,0\n", true, 0},
+      {"first of two lines with the ID wins", "1A,1,0,1,2,0\n1A,0,2,0,1,0\n", true, 0},
+      {"a matching line with too few fields, then a good one", "1A,1,0\n1A,1,0,1,2,0\n", true, 1},
+      {"a matching line with an unreadable field, then a good one", "1A,1,0,x,2,0\n1A,1,0,1,2,0\n",
+       true, 1},
+      {"blank and commaless lines", "\n\nnonsense\n1A,1,0,1,2,0\n", true, 3},
+      {"a matching line that cannot be read and no other", "1A,1,0,,2,0\n", false, 1},
+      {"a component ID beyond 32 bits", "1A,1,0,4294967297,2,0\n", false, 1},
+  };
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile(registryFile, c.registry);
+    const ProgramRun run = runSession("2 1A\n");
+    EXPECT_EQ(run.standardOutput,
+              c.found ? start1A() + modeMenu : setupMenu + idPrompt + idNotFound + setupMenu)
+        << c.name;
+    EXPECT_EQ(splitLines(run.standardError).size(), c.stderrLines) << c.name << run.standardError;
+    EXPECT_EQ(readFile(registryFile), c.registry) << c.name;
+  }
+}
+
+TEST(StoreSessionTest, ComponentLinesWithExtraFieldsOrCarriageReturnsLoadAsUsual) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  const std::vector<std::string> rotors = splitLines(knownRotorFile());
+  writeFile(rotorFile, rotors[0] + ",7,8,9\n" + rotors[1] + "\r\n+2" + rotors[2].substr(1));
+  writeFile(plugboardFile, "0,0," + joinTable(plainPlugboard()) + "\n01,2," +
+                               joinTable(twoCablePlugboard()) + "\r\n");
+  const ProgramRun run = runSession("2 1A\n");
+  EXPECT_EQ(run.standardOutput, start1A() + modeMenu);
+  EXPECT_EQ(run.standardError, "");
+}
+
+TEST(StoreSessionTest, MissingComponentFilesAreReportedOnceForEachLoad) {
+  ScopedTempDir dir;
+  writeFile(registryFile, "1A,1,0,1,2,0\n");
+  const MachineParts unfilled{unfilledTable(), unfilledTable(), unfilledTable(), unfilledTable(),
+                              unfilledTable()};
+  MachineModel model(unfilled);
+  const ProgramRun run = runSession("2 1A\n1\nab-\n1\n");
+  std::string expected = setupMenu + idPrompt + settingsBlock("1A", 0, 1, 2, 0, 1) + unableToOpen +
+                         unableToOpen + unableToOpen + unableToOpen + unableToOpen +
+                         model.wiringTable() + modeMenu;
+  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b') +
+              letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_FALSE(std::filesystem::exists(rotorFile));
+  EXPECT_FALSE(std::filesystem::exists(plugboardFile));
+}
+
+TEST(StoreSessionTest, WiringValuesOutsideTheAlphabetFlowOnAsMinusOne) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  Table odd = shiftRotor();
+  odd[0] = 30;
+  odd[1] = -5;
+  odd[7] = 2147483647;
+  Table oddReflector = halfTurnReflector();
+  oddReflector[3] = 26;
+  writeFile(rotorFile, knownRotorFile() + "3," + joinTable(odd) + "\n");
+  writeFile(reflectorFile, knownReflectorFile() + "1," + joinTable(oddReflector) + "\n");
+  writeFile(registryFile, "2F,1,3,1,2,1\n");
+  const MachineParts parts{odd, tripleRotor(), quintupleRotor(), oddReflector, twoCablePlugboard()};
+  MachineModel model(parts);
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += static_cast<char>('a' + i % 26);
+  const ProgramRun run = runSession("2 2f\n2\nabcdhz-\n2\n2\n3\n" + text + "\n1\n1\n");
+  std::string expected = knownStart("2f", parts, 3, 1, 2, 1, 1) + modeMenu;
+  for (const char letter : std::string("abcdhz")) {
+    expected += letterPrompt + model.descriptiveLetter(letter);
+  }
+  expected += letterPrompt + exitQuestion + resetQuestion + modeMenu + linePrompt;
+  std::string failures;
+  const std::string line = model.encipherText(text, &failures);
+  expected += failures + line + "\n" + stopQuestion + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_EQ(run.standardError, "");
+}
+
 // A new record appended to a file whose last line had no line end would merge into that line.
 TEST(StoreSessionTest, AppendingAfterALastLineWithoutLineEndWritesTheLineEndFirst) {
   bool registryAppended = false;
