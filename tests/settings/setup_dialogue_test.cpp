@@ -1,0 +1,160 @@
+#include "settings/setup_dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <iomanip>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "settings/registry.h"
+#include "store/component_files.h"
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo {
+namespace {
+
+using testing::ScopedTempDir;
+using testing::writeFile;
+
+const std::string menu =
+    "     Use random encryption...........1\n"
+    "     Use specific encryption.........2\n";
+const std::string idPrompt = "     please enter your 5 digit setting ID or -1 to restart\n";
+const std::string notFound = "ID not found: Please try agian\n";
+const std::string titles =
+    "               Your Settings\n"
+    "               ID:     ROTOR1   ROTOR2   ROTOR3   REFLECTOR   PLUGBOARD   \n";
+// Setting 1A: rotors 3, 0 and 7, reflector 2, plugboard 5.
+const std::string registry = "0,0,0,1,2,0\n1A,5,3,0,7,2\n";
+std::string settings1A(const std::string& shownId) {
+  return titles + "               " + shownId +
+         "        3        0        7           2           5\n\n";
+}
+
+struct Outcome {
+  bool returned;
+  std::string ID;
+  std::array<std::int32_t, 5> components;  // R1, R2, R3, REF, PB
+  std::string out;
+  std::string restOfInput;
+};
+
+Outcome runDialogue(const std::string& input) {
+  std::istringstream in(input);
+  std::ostringstream out;
+  Outcome o{};
+  o.returned = setupDialogue(o.ID, o.components[0], o.components[1], o.components[2],
+                             o.components[3], o.components[4], in, out);
+  o.out = out.str();
+  in.clear();
+  o.restOfInput.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return o;
+}
+
+TEST(SetupDialogueTest, MenuLinesAre38CharactersWithTheDigitsInColumn38) {
+  std::istringstream in(menu);
+  for (std::string line; std::getline(in, line);) EXPECT_EQ(line.size(), 38U) << line;
+}
+
+TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
+  const ScopedTempDir dir;
+  writeFile(registryFileName, registry);
+  struct Case {
+    const char* input;
+    bool returned;
+    std::string expectedOut;
+    const char* restOfInput;
+  };
+  const Case cases[] = {
+      {"2 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
+      {"21A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
+      {"2\n1a\n", true, menu + idPrompt + settings1A("0001a"), "\n"},
+      {"2\n0001A rest\n", true, menu + idPrompt + settings1A("0001A"), " rest\n"},
+      {"\n\n  2\n\n 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
+      {"2\n-1\n2 1A\n", true, menu + idPrompt + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"xyz 1\n2 1A\n", true,
+       menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"9\n2 1A\n", true, menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"),
+       "\n"},
+      {"2\n-01\n", false, menu + idPrompt + notFound + menu, ""},
+      {"2 zz\n", false, menu + idPrompt + notFound + menu, ""},
+      {"2 FFFFF\n", false, menu + idPrompt + notFound + menu, ""},
+      {"2 99999999999\n", false, menu + idPrompt + notFound + menu, ""},
+      {"", false, menu, ""},
+      {"  \n\n", false, menu, ""},
+      {"2\n", false, menu + idPrompt, ""},
+      {"2 -1\n", false, menu + idPrompt + menu, ""},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = runDialogue(c.input);
+    EXPECT_EQ(o.returned, c.returned) << c.input;
+    EXPECT_EQ(o.out, c.expectedOut) << c.input;
+    EXPECT_EQ(o.restOfInput, c.restOfInput) << c.input;
+    if (c.returned) {
+      EXPECT_EQ(o.components, (std::array{3, 0, 7, 2, 5})) << c.input;
+    }
+  }
+}
+
+TEST(SetupDialogueTest, AnAbsentRegistryFindsNoSetting) {
+  const ScopedTempDir dir;
+  const Outcome o = runDialogue("2 1A\n");
+  EXPECT_FALSE(o.returned);
+  EXPECT_EQ(o.out, menu + idPrompt + "unable to open file\n" + notFound + menu);
+}
+
+TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) {
+  const ScopedTempDir dir;
+  const Outcome o = runDialogue(" \n1 rest\n");
+  EXPECT_TRUE(o.returned);
+  EXPECT_EQ(o.ID, "0");
+  EXPECT_EQ(o.components, (std::array{0, 1, 2, 0, 0}));
+  EXPECT_EQ(o.out,
+            menu +
+                "unable to open file\nunable to open file\nunable to open file\n"
+                "unable to open file\n" +
+                titles +
+                "               00000        0        1        2           0           0\n\n");
+  EXPECT_EQ(o.restOfInput, " rest\n");
+}
+
+TEST(SetupDialogueTest, ARandomSettingThatIsNotStoredLeadsBackToTheMenu) {
+  const ScopedTempDir dir;
+  // Settings 1 to FFFFD are missing, so a draw finds one of the two stored settings only about
+  // twice in a million.
+  writeFile(registryFileName, "0,0,0,1,2,0\nFFFFE,0,0,1,2,0\n");
+  for (const std::string& name : {rotorFileName, reflectorFileName, plugboardFileName}) {
+    writeFile(name, "");
+  }
+  const Outcome o = runDialogue("1\n");
+  EXPECT_FALSE(o.returned);
+  EXPECT_EQ(o.out, menu + "something went wrong, please try again\n" + menu);
+}
+
+TEST(SetupDialogueTest, PrintSettingsLinesAre74And71CharactersForSetting1A) {
+  std::ostringstream out;
+  out << std::setfill('.');  // the mode menu leaves this fill behind
+  printSettings("1A", 3, 0, 7, 2, 5, out);
+  EXPECT_EQ(out.str(), settings1A("0001A"));
+  std::istringstream lines(out.str());
+  std::array<std::size_t, 4> lengths{};
+  for (std::size_t& length : lengths) {
+    std::string line;
+    std::getline(lines, line);
+    length = line.size();
+  }
+  EXPECT_EQ(lengths, (std::array<std::size_t, 4>{28, 74, 71, 0}));
+}
+
+TEST(SetupDialogueTest, PrintSettingsShowsWideValuesWhole) {
+  std::ostringstream out;
+  printSettings("123456", 1234567, -1, 12, 1234567890, 123456789, out);
+  EXPECT_EQ(out.str(), titles +
+                           "               123456   1234567       -1       12   1234567890   "
+                           "123456789\n\n");
+}
+
+}  // namespace
+}  // namespace vexilo
