@@ -40,6 +40,29 @@ TEST(FileModeSessionTest, EveryOutputLineEndsInALineEndAndOnlyLettersChange) {
   }
 }
 
+TEST(FileModeSessionTest, LargeFilesAreEncipheredWholeAcrossEveryReadBoundary) {
+  for (const std::size_t size : {65535U, 65536U, 65537U, 131075U}) {
+    for (const bool lineEnded : {false, true}) {
+      ScopedTempDir dir;
+      writeKnownStore();
+      std::string text;
+      for (std::size_t i = 0; text.size() < size - 1; ++i) {
+        text += i % 80 == 79 ? '\n' : static_cast<char>(i % 7 == 3 ? 'Q' : 'a' + i % 26);
+      }
+      text += lineEnded ? '\n' : 'z';
+      writeFile("big.txt", text);
+      MachineModel model(setting1A());
+      const ProgramRun run = runSession("2 1A\n4\nbig.txt\nbig.out\n1\n");
+      const std::string expected = model.encipherText(text) + (lineEnded ? "" : "\n");
+      const std::string written = readFile("big.out");
+      EXPECT_EQ(written.size(), expected.size()) << size << " " << lineEnded;
+      EXPECT_TRUE(written == expected) << size << " " << lineEnded;
+      EXPECT_EQ(run.standardOutput,
+                start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion);
+    }
+  }
+}
+
 TEST(FileModeSessionTest, AnEmptyInputGivesAnEmptyOutputFile) {
   ScopedTempDir dir;
   writeKnownStore();

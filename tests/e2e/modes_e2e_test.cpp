@@ -207,6 +207,31 @@ TEST(ModeSessionTest, TheMachineStandsAtItsStartAgainAfter17576Letters) {
   EXPECT_EQ(line.substr(17576), fresh.encipherText(text.substr(17576)));
 }
 
+TEST(ModeSessionTest, LongTextsInLineAndFileModeGoOnFromThePositionOfEarlierModes) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::string quick;
+  for (int i = 0; i < 30; ++i) quick += static_cast<char>('a' + (i * 5) % 26);
+  std::string line;
+  for (int i = 0; i < 700; ++i) line += i % 9 == 8 ? ' ' : static_cast<char>('A' + (i * 3) % 26);
+  std::string file;
+  for (int i = 0; i < 20000; ++i) file += i % 61 == 60 ? '\n' : static_cast<char>('a' + i % 26);
+  writeFile("long.txt", file);
+  MachineModel model(setting1B());
+  const ProgramRun run = runSession("2 1B\n1\n" + quick + "-\n2\n2\n3\n" + line +
+                                    "\n1\n2\n2\n4\nlong.txt\nlong.out\n2\n2\n1\nq-\n1\n");
+  std::string expected = knownStart("1B", setting1B(), 2, 0, 1, 0, 1) + modeMenu;
+  for (const char letter : quick) expected += letterPrompt + model.quickLetter(letter);
+  expected += letterPrompt + exitQuestion + resetQuestion + modeMenu;
+  expected += linePrompt + model.encipherText(line) + "\n" + stopQuestion + exitQuestion;
+  expected += resetQuestion + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion;
+  const std::string fileOut = model.encipherText(file) + "\n";
+  expected += resetQuestion + modeMenu + letterPrompt + model.quickLetter('q') + letterPrompt +
+              exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_EQ(readFile("long.out"), fileOut);
+}
+
 TEST(ModeSessionTest, AllLettersOfTheKnownSettingsNeverEncipherToThemselves) {
   ScopedTempDir dir;
   writeKnownStore();

@@ -31,18 +31,13 @@ TEST(EndOfInputSessionTest, TheProgramEndsAtOnceAndPrintsNothingAfterTheLastProm
       {"x\n", setupMenu + invalidData + setupMenu},
       {"2 7\n", setupMenu + idPrompt + idNotFound + setupMenu},
       {"2\n-1\n", setupMenu + idPrompt + setupMenu},
-      {"2 1A", start + modeMenu},
       {"2 1A\n", start + modeMenu},
       {"2 1A\n9\n", start + modeMenu + modeMenu},
       {"2 1A\nabc", start + modeMenu + modeMenu},
-      {"2 1A\n1", start + modeMenu + letterPrompt},
       {"2 1A\n1\n7\n", start + modeMenu + letterPrompt + letterPrompt},
-      {"2 1A\n1\na", start + modeMenu + letterPrompt + a + letterPrompt},
       {"2 1A\n2\na\n", start + modeMenu + letterPrompt + traceA + letterPrompt},
-      {"2 1A\n1\na-", start + modeMenu + letterPrompt + a + letterPrompt + exitQuestion},
       {"2 1A\n3", start + modeMenu},
       {"2 1A\n3\n", start + modeMenu + linePrompt},
-      {"2 1A\n3\nab", start + modeMenu + linePrompt + ab + "\n" + stopQuestion},
       {"2 1A\n3\nab\n2\n", start + modeMenu + linePrompt + ab + "\n" + stopQuestion + linePrompt},
       {"2 1A\n-1\n", start + modeMenu + exitQuestion},
       {"2 1A\n-1\n2", start + modeMenu + exitQuestion + resetQuestion},
@@ -61,6 +56,38 @@ TEST(EndOfInputSessionTest, TheProgramEndsAtOnceAndPrintsNothingAfterTheLastProm
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++files;
     EXPECT_EQ(files, 5U) << "input: " << c.input;
     EXPECT_EQ(readFile("in.txt"), "abc\n");
+  }
+}
+
+// An answer that ends where the input ends, with no line end after it, is read like any other:
+// extraction of a word, a number or a character stops at the end of input, and the last line of
+// the input is a line even without its line end.
+TEST(EndOfInputSessionTest, AnAnswerWithoutALineEndBeforeTheEndOfInputIsStillTaken) {
+  MachineModel model(setting1A());
+  const std::string a = model.quickLetter('a');
+  model.reset();
+  const std::string ab = model.encipherText("ab");
+  const std::string start = start1A();
+  struct Case {
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"2 1A", start + modeMenu},
+      {"2 1A\n1", start + modeMenu + letterPrompt},
+      {"2 1A\n-1", start + modeMenu + exitQuestion},
+      {"2 1A\n1\na", start + modeMenu + letterPrompt + a + letterPrompt},
+      {"2 1A\n1\na-", start + modeMenu + letterPrompt + a + letterPrompt + exitQuestion},
+      {"2 1A\n3\nab", start + modeMenu + linePrompt + ab + "\n" + stopQuestion},
+      {"2 1A\n4\nmissing.txt", start + modeMenu + inputFilePrompt + unableToOpen},
+      {"2 1A\n4\nin.txt", start + modeMenu + inputFilePrompt + outputFilePrompt},
+  };
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile("in.txt", "abc\n");
+    const ProgramRun run = runSession(c.input);
+    EXPECT_EQ(run.standardOutput, c.expected) << "input: " << c.input;
   }
 }
 
@@ -222,6 +249,77 @@ TEST(StoreSessionTest, WiringValuesOutsideTheAlphabetFlowOnAsMinusOne) {
   expected += failures + line + "\n" + stopQuestion + exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
   EXPECT_EQ(run.standardError, "");
+}
+
+TEST(StoreSessionTest, InRangeMachinesThatBreakTheComponentShapesStillEncipherAsWired) {
+  Table reflectorWithFixedPoint = halfTurnReflector();
+  reflectorWithFixedPoint[4] = 4;
+  Table threeCyclePlugboard = plainPlugboard();
+  threeCyclePlugboard[0] = 1;
+  threeCyclePlugboard[1] = 2;
+  threeCyclePlugboard[2] = 0;
+  Table rotorWithRepeats = tripleRotor();
+  rotorWithRepeats[3] = rotorWithRepeats[4];
+  Table rotorWithFixedPoints = plainPlugboard();  // every letter wired to itself
+  struct Case {
+    const char* name;
+    MachineParts parts;
+  };
+  const Case cases[] = {
+      {"reflector with a fixed point",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), reflectorWithFixedPoint,
+        twoCablePlugboard()}},
+      {"plugboard wired in a cycle of three",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), threeCyclePlugboard}},
+      {"rotor wiring with a repeated entry",
+       {shiftRotor(), rotorWithRepeats, quintupleRotor(), halfTurnReflector(),
+        twoCablePlugboard()}},
+      {"rotor wiring every letter to itself",
+       {rotorWithFixedPoints, tripleRotor(), quintupleRotor(), halfTurnReflector(),
+        plainPlugboard()}},
+  };
+  std::string text;
+  for (int i = 0; i < 1500; ++i) text += i % 13 == 12 ? '.' : static_cast<char>('a' + i % 26);
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeFile(rotorFile, "0," + joinTable(c.parts.rotor1) + "\n1," + joinTable(c.parts.rotor2) +
+                             "\n2," + joinTable(c.parts.rotor3) + "\n");
+    writeFile(reflectorFile, "0," + joinTable(c.parts.reflector) + "\n");
+    writeFile(plugboardFile, "0,1," + joinTable(c.parts.plugboard) + "\n");
+    writeFile(registryFile, "3,0,0,1,2,0\n");
+    writeFile("text.txt", text);
+    MachineModel model(c.parts);
+    const ProgramRun run =
+        runSession("2 3\n3\n" + text + "\n1\n2\n2\n4\ntext.txt\nout.txt\n2\n2\n2\nk-\n1\n");
+    std::string expected = setupMenu + idPrompt + settingsBlock("3", 0, 1, 2, 0, 0) +
+                           model.wiringTable() + modeMenu + linePrompt;
+    std::string failures;
+    const std::string line = model.encipherText(text, &failures);
+    expected += failures + line + "\n" + stopQuestion + exitQuestion + resetQuestion + modeMenu +
+                inputFilePrompt + outputFilePrompt;
+    failures.clear();
+    const std::string fileOut = model.encipherText(text, &failures) + "\n";
+    expected += failures + exitQuestion + resetQuestion + modeMenu + letterPrompt +
+                model.descriptiveLetter('k') + letterPrompt + exitQuestion;
+    EXPECT_EQ(run.standardOutput, expected) << c.name;
+    EXPECT_EQ(readFile("out.txt"), fileOut) << c.name;
+  }
+}
+
+TEST(StoreSessionTest, AnUnreadableLastRegistryLineWithoutLineEndGetsItsLineEndBeforeSettingZero) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile(registryFile, "junk");
+  const ProgramRun run = runSession("1\n");
+  const std::vector<std::string> lines = splitLines(readFile(registryFile));
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[0], "junk");
+  EXPECT_EQ(lines[1].substr(0, 2), "0,");
+  EXPECT_EQ(readFile(registryFile), "junk\n" + lines[1] + "\n");
+  EXPECT_EQ(splitFields(lines[1]).size(), 6U);
+  // The next-free-ID reader passes over the line once.
+  EXPECT_EQ(splitLines(run.standardError).size(), 1U) << run.standardError;
+  EXPECT_NE(run.standardError.find(registryFile), std::string::npos);
 }
 
 // A new record appended to a file whose last line had no line end would merge into that line.
