@@ -105,13 +105,15 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
                         {"folder", "a directory"},
                         {"plain.txt", "the input itself"},
                         {"./plain.txt", "the input by another name"},
-                        {"link.txt", "a link to the input"}};
+                        {"link.txt", "a link to the input"},
+                        {"hard.txt", "a hard link to the input"}};
   for (const Case& c : cases) {
     ScopedTempDir dir;
     writeKnownStore();
     std::filesystem::create_directory("folder");
     writeFile("plain.txt", "Keep me\nas I am");
     std::filesystem::create_symlink("plain.txt", "link.txt");
+    std::filesystem::create_hard_link("plain.txt", "hard.txt");
     MachineModel model(setting1A());
     // The machine has not moved: the next letter is enciphered at the start position.
     const ProgramRun run =

@@ -225,6 +225,44 @@ TEST(RandomSettingSessionTest, AnEmptyDirectoryGetsAllFourFilesAndSettingZero) {
   EXPECT_EQ(files, 4U);
 }
 
+TEST(RandomSettingSessionTest, ARegistryThatCannotBeWrittenStillGivesTheNewSetting) {
+  ScopedTempDir dir;
+  std::filesystem::create_directory(registryFile);
+  const ProgramRun run = runSession("1\n");
+  const auto rotor1 = storedTable(readFile(rotorFile), 0, 1);
+  const auto rotor2 = storedTable(readFile(rotorFile), 1, 1);
+  const auto rotor3 = storedTable(readFile(rotorFile), 2, 1);
+  const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
+  const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
+  ASSERT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard);
+  // Four readers, then the failed append of the registry line.
+  EXPECT_EQ(run.standardOutput,
+            setupMenu + unableToOpen + unableToOpen + unableToOpen + unableToOpen + unableToOpen +
+                settingsBlock("0", 0, 1, 2, 0, 0) +
+                MachineModel({*rotor1, *rotor2, *rotor3, *reflector, *plugboard}).wiringTable() +
+                modeMenu);
+  EXPECT_TRUE(std::filesystem::is_empty(registryFile));
+}
+
+TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenLeavesRotorsThatWereNeverStored) {
+  ScopedTempDir dir;
+  std::filesystem::create_directory(rotorFile);
+  const ProgramRun run = runSession("1\n1\nab-\n1\n");
+  EXPECT_EQ(readFile(registryFile), "0,0,0,1,2,0\n");
+  const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
+  const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
+  ASSERT_TRUE(reflector && plugboard);
+  MachineModel model({unfilledTable(), unfilledTable(), unfilledTable(), *reflector, *plugboard});
+  // Four readers, three failed rotor appends, the settings, then three failed rotor loads.
+  std::string expected = setupMenu;
+  for (int i = 0; i < 7; ++i) expected += unableToOpen;
+  expected += settingsBlock("0", 0, 1, 2, 0, 0) + unableToOpen + unableToOpen + unableToOpen +
+              model.wiringTable() + modeMenu;
+  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b') +
+              letterPrompt + exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+}
+
 TEST(RandomSettingSessionTest, LaterRunsGrowTheStoreByWellFormedLines) {
   ScopedTempDir dir;
   runRandomSetting(unableToOpen + unableToOpen + unableToOpen + unableToOpen);
