@@ -118,14 +118,5 @@ TEST(WiringDisplayTest, FailureLinesOfABrokenRotorStandBeforeItsRow) {
   EXPECT_EQ(lines.back(), "");
 }
 
-TEST(WiringDisplayTest, UnloadedRecordsShowTheCharacterBeforeA) {
-  const std::vector<std::string> lines = linesOf(show(Components{}));
-  // Rows b to z each follow three failure lines, one per rotor.
-  ASSERT_EQ(lines.size(), 28U + 3U * 25U);
-  EXPECT_EQ(lines[1],
-            "        a --> `        a --> `        a --> `        a --> `        a --> `"
-            "        a --> b        a --> b        a --> b        a --> `");
-}
-
 }  // namespace
 }  // namespace vexilo

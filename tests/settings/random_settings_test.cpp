@@ -232,23 +232,6 @@ TEST(RandomSettingsTest, NoSettingAboveFFFFEIsEverMade) {
   }
 }
 
-TEST(RandomSettingsTest, APickedIdMissingFromTheRegistryGivesMinusOneInAllFive) {
-  const ScopedTempDir dir;
-  writeStore(0, 3, 1, 1);
-  writeFile(registryFileName, "0,0,0,1,2,0\n5,0,2,1,0,0\n");
-  int missing = 0;
-  for (int call = 0; call < 100; ++call) {
-    const Setting s = createSetting();
-    if (s.ID == "1" || s.ID == "2" || s.ID == "3" || s.ID == "4") {
-      ++missing;
-      EXPECT_EQ((std::array{s.R1, s.R2, s.R3, s.REF, s.PB}), (std::array{-1, -1, -1, -1, -1}));
-    }
-    std::filesystem::remove(registryFileName);
-    writeFile(registryFileName, "0,0,0,1,2,0\n5,0,2,1,0,0\n");
-  }
-  EXPECT_GT(missing, 0);
-}
-
 TEST(RandomSettingsTest, ARegistryThatCannotBeOpenedStillGivesANewSetting) {
   const ScopedTempDir dir;
   writeStore(0, 3, 1, 1);

@@ -159,6 +159,27 @@ TEST(ComponentFilesTest, PlugboardLoadsTakeTheCableCountThenTheWiring) {
   }
 }
 
+TEST(ComponentFilesTest, EachPassedOverLineIsReportedWithTheFileAndItsLineNumber) {
+  const ScopedTempDir dir;
+  writeFile(reflectorFileName, "\nx\n" + line("7", 1) + "8,1\n");
+  Reflector reflector;
+  std::ostringstream out;
+  ::testing::internal::CaptureStderr();
+  setupReflector(reflector, 7, false, out);
+  setupReflector(reflector, 8, false, out);
+  const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+  std::istringstream lines(diagnostics);
+  const char* expected[] = {"line 1", "line 2", "line 1", "line 2", "line 4"};
+  for (const char* lineNumber : expected) {
+    std::string text;
+    ASSERT_TRUE(std::getline(lines, text)) << diagnostics;
+    EXPECT_NE(text.find(reflectorFileName), std::string::npos) << text;
+    EXPECT_NE(text.find(lineNumber), std::string::npos) << text;
+  }
+  EXPECT_EQ(lines.peek(), EOF) << diagnostics;
+  EXPECT_EQ(out.str(), "");
+}
+
 TEST(ComponentFilesTest, APlugboardLineWithTheFieldsOfARotorLineIsPassedOver) {
   const ScopedTempDir dir;
   writeFile(plugboardFileName, line("7", 1));  // 27 fields: one wiring entry short

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <climits>
 #include <filesystem>
 #include <string>
@@ -61,21 +60,6 @@ TEST(TextFileTest, ParseIntegerTakesWhiteSpaceASignAndTheDigitsOfTheBase) {
   for (const Case& c : cases) {
     EXPECT_EQ(parseInteger(c.text, c.base), c.expected) << '"' << c.text << "\" base " << c.base;
   }
-}
-
-TEST(TextFileTest, FieldsAreSplitAtEveryCommaAndNeverPastTheTable) {
-  EXPECT_EQ(firstField("12,3,4"), "12");
-  EXPECT_EQ(firstField("12"), "12");
-  EXPECT_EQ(firstField(",3"), "");
-  std::array<std::string_view, 4> fields;
-  EXPECT_EQ(splitFields("a,,b", fields), 3U);
-  EXPECT_EQ(fields[0], "a");
-  EXPECT_EQ(fields[1], "");
-  EXPECT_EQ(fields[2], "b");
-  EXPECT_EQ(splitFields("1,2,3,4,5,6,7", fields), 4U);
-  EXPECT_EQ(fields[3], "4");
-  EXPECT_EQ(splitFields("", fields), 1U);
-  EXPECT_EQ(fields[0], "");
 }
 
 std::vector<std::string> linesOf(const std::string& fileName, LineReadOutcome& outcome) {
@@ -157,15 +141,6 @@ TEST(TextFileTest, AppendingNeverJoinsTheLastLineAndChangesNoExistingByte) {
   EXPECT_EQ(readFile("created.txt"), "first\n");
   std::filesystem::create_directory("folder.txt");
   EXPECT_FALSE(appendToFile("folder.txt", "new\n"));
-}
-
-TEST(TextFileTest, APassedOverLineIsOneLineOnStandardErrorNamingFileAndLine) {
-  ::testing::internal::CaptureStderr();
-  reportPassedOverLine("ExistingRotorSettings26.txt", 12, "its component ID cannot be read");
-  const std::string diagnostics = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(std::count(diagnostics.begin(), diagnostics.end(), '\n'), 1);
-  EXPECT_NE(diagnostics.find("ExistingRotorSettings26.txt"), std::string::npos);
-  EXPECT_NE(diagnostics.find("line 12"), std::string::npos);
 }
 
 }  // namespace
