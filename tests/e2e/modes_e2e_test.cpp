@@ -2,6 +2,8 @@
 // the mode menu and the letter and line prompts, compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/scoped_temp_dir.h"
 

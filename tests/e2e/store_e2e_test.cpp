@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <utility>
 
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/scoped_temp_dir.h"
