@@ -61,7 +61,8 @@ void reportError(std::string_view what, const std::string& fileName) {
 FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& out) {
   out << "enter name of file you wish to encrypt\n";
   std::string inputfile;
-  if (!(in >> inputfile)) return FileModeOutcome::inputEnded;
+  // A name that the end of input cuts off was never finished: it is not opened.
+  if (!(in >> inputfile) || in.eof()) return FileModeOutcome::inputEnded;
 
   const DescriptorCloser fin{::open(inputfile.c_str(), O_RDONLY | O_CLOEXEC)};
   std::vector<char> block(blockSize);
@@ -75,7 +76,7 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
 
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
-  if (!(in >> outputfile)) return FileModeOutcome::inputEnded;
+  if (!(in >> outputfile) || in.eof()) return FileModeOutcome::inputEnded;
   // Opening the input itself for writing would truncate it before it is read.
   if (sameFile(fin.descriptor, outputfile)) {
     out << unableToOpenFileMessage << '\n';

@@ -9,9 +9,9 @@
 namespace vexilo {
 
 enum class FileModeOutcome {
-  done,            // the file was enciphered, or the output file could not be opened
-  inputUnusable,   // the input file could not be opened or read: the program ends
-  inputEnded,      // standard input ended at one of the prompts
+  done,           // the file was enciphered, or the output file could not be opened
+  inputUnusable,  // the input file could not be opened or read: the program ends
+  inputEnded,     // standard input ended at one of the prompts, or cut a file name off
 };
 
 // Asks for the input and output file names and enciphers the input, line by line, into the output

@@ -43,7 +43,10 @@ std::optional<std::int32_t> chooseMode(std::istream& in, std::ostream& out) {
       out << std::setfill(' ') << std::setw(5) << " " << line.text << std::setfill('.')
           << std::setw(line.numberWidth) << line.number << '\n';
     }
-    if (!(in >> type)) {
+    if (in >> type) {
+      // A number that the end of input cuts off may have been meant longer: it is not taken.
+      if (in.eof()) return std::nullopt;
+    } else {
       if (in.eof() || in.bad()) return std::nullopt;
       // Not a number, or one beyond 32 bits: the line is thrown away and the menu shown again.
       in.clear();
@@ -70,7 +73,9 @@ bool readLine(std::string& line, std::istream& in, std::ostream& out) {
   if (!std::getline(in, trash)) return false;
   out << "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
          "preserved): ";
-  return static_cast<bool>(std::getline(in, line));
+  // A line that the end of input cuts off before its line end was never finished: it is not
+  // enciphered.
+  return std::getline(in, line) && !in.eof();
 }
 
 std::optional<bool> askStop(std::istream& in, std::ostream& out) {

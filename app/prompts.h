@@ -1,5 +1,7 @@
 // The console prompts of the main loop. Each writes its prompt to `out` and reads its answer from
 // `in`; nullopt (or false) means that `in` has ended, and nothing more is to be read or written.
+// A number or line that the end of input cuts off, before the white space or line end that would
+// finish it, counts as ended too: the user never finished typing it.
 #ifndef VEXILO_APP_PROMPTS_H_
 #define VEXILO_APP_PROMPTS_H_
 

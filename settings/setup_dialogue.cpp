@@ -36,7 +36,8 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
       }
     } else if (selection == '2') {
       out << "     please enter your 5 digit setting ID or -1 to restart\n";
-      if (!(in >> ID)) return false;
+      // An ID that the end of input cuts off was never finished: it is not looked up.
+      if (!(in >> ID) || in.eof()) return false;
       if (ID == "-1") continue;
       lookupSetting(ID, R1, R2, R3, REF, PB, out);
       if (R1 == settingNotFound) {

@@ -1,0 +1,153 @@
+// Whole sessions whose standard input is cut short at every byte: each cut run must end at once
+// with status 0, having written the start of what the whole session writes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/system/store_check.h"
+
+namespace vexilo::testing {
+namespace {
+
+// A cut run must end this soon: it only has to notice the end of its input.
+constexpr double cutRunTimeLimit = 2.0;
+
+// Setting 100000 uses rotors 0, 1, 2, reflector 0 and plugboard 0. The last registry line, FFFFE,
+// cannot be loaded, and every random pick lies in 0 to FFFFE, so a random setting always fails
+// with "something went wrong, please try again".
+void writeStore() {
+  writeFile("ExistingRotorSettings26.txt",
+            "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20\n"
+            "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10\n"
+            "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19\n");
+  writeFile("ExistingReflectorSettings26.txt",
+            "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17\n");
+  writeFile("ExistingPlugBoardSettings26.txt",
+            "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25\n");
+  writeFile("initalSettings26.txt", "100000,0,0,1,2,0\nFFFFE,x\n");
+  writeFile("in.txt", "First line.\nSecond LINE, with more!\nlast line without end");
+}
+
+struct Session {
+  const char* name;
+  std::string input;
+};
+
+const std::vector<Session> storedSettingSessions = {
+    {"every dialogue branch, then quick mode",
+     "xyz 1\n2\n-1\n2 -01\n21A\n1\n2\n100000\n1\naB7c-\n1\n"},
+    {"descriptive mode, menu answers that are no mode, reset, negative mode",
+     "2 100000\n9\n0\nfoo\n99999999999\n2\nhello-\n2\n1\n-3\n1\n"},
+    {"line mode twice, with an empty line and a reset refused",
+     "2 100000\n3\nHello, World!\n2\n\n1\n2\n2\n3\nabc\n1\n1\n"},
+    {"file mode, the output named as the input, then a missing input",
+     "2 100000\n4\nin.txt\nout.txt\n2\n1\n4\nin.txt\nin.txt\n2\n2\n4\nmissing.txt\n"},
+};
+
+int cutPointsTried = 0;
+
+void expectPrefixOfWholeRun(const std::string& cutInput, const ProgramRun& cut,
+                            const std::string& wholeOutput, const char* sessionName) {
+  ++cutPointsTried;
+  ASSERT_FALSE(cut.timedOut) << sessionName << ", input cut to \"" << cutInput << "\"";
+  ASSERT_EQ(cut.exitStatus, 0) << sessionName << ", input cut to \"" << cutInput << "\"";
+  ASSERT_TRUE(wholeOutput.starts_with(cut.standardOutput))
+      << sessionName << ", input cut to \"" << cutInput << "\" wrote:\n"
+      << cut.standardOutput << "\nwhole session wrote:\n"
+      << wholeOutput;
+}
+
+TEST(CutInputTest, SessionsWithAStoredSettingCutAtEveryByteWriteAPrefix) {
+  for (const Session& session : storedSettingSessions) {
+    std::string wholeOutput;
+    {
+      ScopedTempDir directory;
+      writeStore();
+      const ProgramRun whole = runProgram(session.input);
+      ASSERT_EQ(whole.exitStatus, 0) << session.name;
+      wholeOutput = whole.standardOutput;
+    }
+    for (std::size_t cut = 0; cut < session.input.size(); ++cut) {
+      ScopedTempDir directory;
+      writeStore();
+      const std::string cutInput = session.input.substr(0, cut);
+      expectPrefixOfWholeRun(cutInput, runProgram(cutInput, cutRunTimeLimit), wholeOutput,
+                             session.name);
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+  }
+}
+
+// Words, numbers and lines cut off by the end of input were once taken as typed: a cut setting
+// ID was looked up ("ID not found"), a cut file name opened, a cut line enciphered.
+TEST(CutInputTest, AnAnswerThatTheEndOfInputCutsOffIsNotTaken) {
+  const std::string menu =
+      "     Use random encryption...........1\n     Use specific encryption.........2\n";
+  const std::string idPrompt = "     please enter your 5 digit setting ID or -1 to restart\n";
+  struct Case {
+    std::string input;
+    std::string expectedEnd;  // the last text written
+    const char* fileNotMade;  // a file the cut name must not create, or nullptr
+  };
+  const std::string modeMenuEnd = "for file encryption................4\n";
+  const Case cases[] = {
+      {"2 10", idPrompt, nullptr},
+      {"2 100000\n1", modeMenuEnd, nullptr},
+      {"2 100000\n-", modeMenuEnd, nullptr},
+      {"2 100000\n3\nHel",
+       "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
+       "preserved): ",
+       nullptr},
+      {"2 100000\n4\nin.t", "enter name of file you wish to encrypt\n", nullptr},
+      {"2 100000\n4\nin.txt\nou", "name of file you want to output encryped file to\n", "ou"},
+  };
+  for (const Case& c : cases) {
+    ScopedTempDir directory;
+    writeStore();
+    const ProgramRun run = runProgram(c.input, cutRunTimeLimit);
+    EXPECT_EQ(run.exitStatus, 0) << c.input;
+    EXPECT_TRUE(run.standardOutput.ends_with(c.expectedEnd))
+        << "input \"" << c.input << "\" wrote:\n"
+        << run.standardOutput;
+    if (c.fileNotMade != nullptr) {
+      EXPECT_EQ(readFile(c.fileNotMade), "<absent>") << c.input;
+    }
+  }
+}
+
+// A random setting in an empty directory is always setting 0, made of new components whose
+// wirings differ from run to run. So each cut run is compared with the whole session run on the
+// store that the cut run made, choosing setting 0 by its ID instead.
+TEST(CutInputTest, RandomSettingSessionCutAtEveryByteWritesAPrefix) {
+  const std::string randomChoice = "1\n";
+  const std::string rest = "1\nab-\n2\n2\n3\nSome text.\n1\n2\n1\n2\nq-\n1\n";
+  const std::string input = randomChoice + rest;
+  const std::string menu =
+      "     Use random encryption...........1\n     Use specific encryption.........2\n";
+  std::string emptyStoreLines;
+  for (int file = 0; file < 4; ++file) emptyStoreLines += "unable to open file\n";
+  for (std::size_t cut = 0; cut <= input.size(); ++cut) {
+    ScopedTempDir directory;
+    const std::string cutInput = input.substr(0, cut);
+    const ProgramRun cutRun = runProgram(cutInput, cutRunTimeLimit);
+    std::string wholeOutput = menu;
+    if (readFile("initalSettings26.txt") != "<absent>") {
+      const ProgramRun byId = runProgram("2\n0\n" + rest);
+      ASSERT_EQ(byId.exitStatus, 0);
+      // Drop the menu and the ID prompt that choosing by ID shows.
+      std::size_t afterPrompt = 0;
+      for (int line = 0; line < 3; ++line)
+        afterPrompt = byId.standardOutput.find('\n', afterPrompt) + 1;
+      wholeOutput += emptyStoreLines + byId.standardOutput.substr(afterPrompt);
+    }
+    expectPrefixOfWholeRun(cutInput, cutRun, wholeOutput, "random setting");
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+  std::cout << "cut points tried over all sessions so far: " << cutPointsTried << "\n";
+}
+
+}  // namespace
+}  // namespace vexilo::testing
