@@ -1,5 +1,6 @@
 #include "core/cipher_table.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace vexilo {
@@ -10,7 +11,7 @@ constexpr std::size_t positionCount = machinePeriod;
 constexpr std::size_t tableSize = positionCount * letterCount;
 
 // Letter index of each byte, or `notALetter`; only A to Z and a to z are letters.
-constexpr std::uint8_t notALetter = 0xFF;
+constexpr std::uint8_t notALetter = letterCount;
 constexpr std::array<std::uint8_t, 256> letterIndexOfByte = [] {
   std::array<std::uint8_t, 256> indices{};
   for (auto& index : indices) index = notALetter;
@@ -19,6 +20,15 @@ constexpr std::array<std::uint8_t, 256> letterIndexOfByte = [] {
     indices['A' + letter] = letter;
   }
   return indices;
+}();
+
+// How far one byte moves the text loop through the table: a row for a letter, nothing otherwise.
+constexpr std::array<std::uint8_t, 256> rowStepOfByte = [] {
+  std::array<std::uint8_t, 256> steps{};
+  for (std::size_t code = 0; code < steps.size(); ++code) {
+    steps[code] = letterIndexOfByte[code] == notALetter ? 0 : letterCount;
+  }
+  return steps;
 }();
 
 bool isLetterTable(const Wiring& wiring, std::int32_t size) {
@@ -134,7 +144,9 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
         modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
   };
 
-  std::vector<std::uint8_t> table(tableSize);
+  // One row to spare after the last position: the text loop reads entry 26 of a row for a byte
+  // that is no letter.
+  std::vector<std::uint8_t> table(tableSize + letterCount);
   for (std::int32_t outer = 0; outer < rotor2Period; ++outer) {
     const std::int32_t offset2 = outer % alphabetSize;
     const std::int32_t offset3 = outer / alphabetSize;
@@ -175,14 +187,24 @@ bool encipherTextByTable(Machine& machine, std::string_view text, std::string& e
   char* out = enciphered.data() + start;
   const std::uint8_t* const table = cached.table.data();
   std::size_t row = static_cast<std::size_t>(machine.rotor1Steps) * letterCount;
-  for (const char character : text) {
-    const std::uint8_t index = letterIndexOfByte[static_cast<unsigned char>(character)];
-    if (index == notALetter) {
-      *out++ = character;
-      continue;
+  const char* next = text.data();
+  const char* const end = next + text.size();
+  while (next != end) {
+    // No more letters than bytes: within this stretch the position cannot pass the last row, so
+    // the loop needs no test for the machine's return to its start.
+    const std::size_t lettersBeforeWrap = (tableSize - row) / letterCount;
+    const char* const stretchEnd =
+        next + std::min(static_cast<std::size_t>(end - next), lettersBeforeWrap);
+    for (; next != stretchEnd; ++next) {
+      const auto character = static_cast<unsigned char>(*next);
+      const std::uint8_t index = letterIndexOfByte[character];
+      // A byte that is no letter reads entry 26 of its row, the first of the next (the table has
+      // one row to spare), and is copied as it is; the selects compile without branches, which
+      // the mix of letters and other bytes would make unpredictable.
+      const std::uint8_t letter = table[row + index];
+      *out++ = static_cast<char>(index < letterCount ? letter : character);
+      row += rowStepOfByte[character];
     }
-    *out++ = static_cast<char>(table[row + index]);
-    row += letterCount;
     if (row == tableSize) row = 0;
   }
 

@@ -1,0 +1,128 @@
+// Costs of enciphering: one letter through the letter-by-letter path, building the table of all
+// machine positions, and a megabyte of running text through `encipherText` either way.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "core/cipher_table.h"
+#include "core/signal_path.h"
+#include "core/text_cipher.h"
+
+namespace vexilo {
+namespace {
+
+Machine sampleMachine() {
+  std::mt19937 random(42);
+  Machine machine;
+  for (Rotor* rotor : {&machine.rotor1, &machine.rotor2, &machine.rotor3}) {
+    std::iota(rotor->initialWiring.begin(), rotor->initialWiring.end(), 0);
+    std::shuffle(rotor->initialWiring.begin(), rotor->initialWiring.end(), random);
+    rotor->currentWiring = rotor->initialWiring;
+  }
+  Wiring order{};
+  std::iota(order.begin(), order.end(), 0);
+  std::shuffle(order.begin(), order.end(), random);
+  std::iota(machine.plugboard.wiring.begin(), machine.plugboard.wiring.end(), 0);
+  for (std::size_t pair = 0; pair < 13; ++pair) {
+    const auto first = static_cast<std::size_t>(order[2 * pair]);
+    const auto second = static_cast<std::size_t>(order[2 * pair + 1]);
+    machine.reflector.wiring[first] = static_cast<std::int32_t>(second);
+    machine.reflector.wiring[second] = static_cast<std::int32_t>(first);
+    if (pair < 10) {
+      machine.plugboard.wiring[first] = static_cast<std::int32_t>(second);
+      machine.plugboard.wiring[second] = static_cast<std::int32_t>(first);
+    }
+  }
+  machine.plugboard.cableCount = 10;
+  return machine;
+}
+
+// A mebibyte of words of 1 to 10 letters, some capitalised, with blanks, punctuation, numbers
+// and line ends between them.
+std::string sampleText() {
+  std::mt19937 random(7);
+  std::string text;
+  std::size_t lineLength = 0;
+  while (text.size() < (1U << 20)) {
+    const std::size_t length = 1 + random() % 10;
+    for (std::size_t letter = 0; letter < length; ++letter) {
+      const bool capital = (letter == 0 && random() % 6 == 0);
+      text += static_cast<char>((capital ? 'A' : 'a') + random() % 26);
+    }
+    if (random() % 8 == 0) text += ",.;!?"[random() % 5];
+    if (random() % 30 == 0) text += " " + std::to_string(random() % 10000);
+    lineLength += length + 1;
+    if (lineLength > 70) {
+      text += '\n';
+      lineLength = 0;
+    } else {
+      text += ' ';
+    }
+  }
+  text.resize(1U << 20);
+  return text;
+}
+
+void BM_QuickEncryptAndStepPerLetter(benchmark::State& state) {
+  Machine machine = sampleMachine();
+  std::int32_t index = 0;
+  for (auto _ : state) {
+    index = encipherAndStep(machine, index);
+    benchmark::DoNotOptimize(index);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_QuickEncryptAndStepPerLetter);
+
+void BM_BuildCipherTable(benchmark::State& state) {
+  const Machine machine = sampleMachine();
+  CipherTableKey key;
+  tableApplies(machine, key);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(buildCipherTable(key));
+  }
+}
+BENCHMARK(BM_BuildCipherTable)->Unit(benchmark::kMicrosecond);
+
+// One mebibyte of text in blocks of `state.range(0)` bytes, as file mode hands them over.
+void BM_EncipherTextPerMebibyte(benchmark::State& state) {
+  Machine machine = sampleMachine();
+  const std::string text = sampleText();
+  const auto blockSize = static_cast<std::size_t>(state.range(0));
+  std::string enciphered;
+  std::ostringstream failureLines;
+  for (auto _ : state) {
+    for (std::size_t start = 0; start < text.size(); start += blockSize) {
+      enciphered.clear();
+      encipherText(machine, std::string_view(text).substr(start, blockSize), enciphered,
+                   failureLines);
+      benchmark::DoNotOptimize(enciphered.data());
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_EncipherTextPerMebibyte)->Arg(1 << 16)->Arg(80)->Unit(benchmark::kMillisecond);
+
+void BM_EncipherTextLetterByLetterPerMebibyte(benchmark::State& state) {
+  Machine machine = sampleMachine();
+  const std::string text = sampleText();
+  std::string enciphered;
+  std::ostringstream failureLines;
+  for (auto _ : state) {
+    enciphered.clear();
+    encipherTextLetterByLetter(machine, text, enciphered, failureLines);
+    benchmark::DoNotOptimize(enciphered.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_EncipherTextLetterByLetterPerMebibyte)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vexilo
+
+BENCHMARK_MAIN();
