@@ -12,6 +12,10 @@ cmake --build --preset fuzz
 
 # The targets change into a temporary directory of their own, so every path they get is absolute.
 artifacts="$PWD/build-fuzz/artifacts"
+# The targets make and remove store files for every input: in memory that is several times faster.
+if [[ -d /dev/shm && -w /dev/shm ]]; then
+  export TMPDIR=/dev/shm
+fi
 mkdir -p "$artifacts"
 status=0
 for target in component_load_fuzzer registry_fuzzer program_fuzzer; do
