@@ -69,7 +69,7 @@ TEST(ComponentGenerationTest, PlugboardsSwapExactlyTheirCablesLetters) {
       ASSERT_TRUE(swapsPairs(plugboard.wiring, fixedLetters)) << cables << " cables";
       ASSERT_EQ(fixedLetters, 26 - 2 * cables) << cables << " cables";
       ASSERT_EQ(plugboard.cableCount, cables);
-      if (cables == 1) {
+      if (cables < 13) {
         for (int i = 0; i < alphabetSize; ++i) timesCabled[i] += plugboard.wiring[i] != i;
       }
     }
