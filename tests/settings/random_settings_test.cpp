@@ -149,6 +149,22 @@ TEST(RandomSettingsTest, AnEmptyDirectoryGetsSettingZeroOfFiveNewComponents) {
   }
 }
 
+TEST(RandomSettingsTest, TheNextFreeIdsAreReadReflectorRotorPlugboardRegistry) {
+  const ScopedTempDir dir;
+  const std::string order[] = {reflectorFileName, rotorFileName, plugboardFileName,
+                               registryFileName};
+  for (const std::string& name : order) writeFile(name, "x\n");  // a line passed over
+  ::testing::internal::CaptureStderr();
+  const Setting s = createSetting();
+  const std::vector<std::string> diagnostics = linesOf(::testing::internal::GetCapturedStderr());
+  ASSERT_EQ(diagnostics.size(), 4U);
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_NE(diagnostics[n].find(order[n]), std::string::npos) << diagnostics[n];
+  }
+  EXPECT_EQ(s.out, "");
+  EXPECT_EQ(readFile(registryFileName), "x\n0,0,0,1,2,0\n");
+}
+
 // One call on a store of `settings` settings, 3 rotors, 2 reflectors and 1 plugboard; checks what
 // must hold and returns whether a new setting was made.
 bool checkOneCall(int settings) {
