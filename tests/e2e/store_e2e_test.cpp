@@ -61,38 +61,6 @@ TEST(EndOfInputSessionTest, TheProgramEndsAtOnceAndPrintsNothingAfterTheLastProm
   }
 }
 
-// An answer that ends where the input ends, with no line end after it, is read like any other:
-// extraction of a word, a number or a character stops at the end of input, and the last line of
-// the input is a line even without its line end.
-TEST(EndOfInputSessionTest, AnAnswerWithoutALineEndBeforeTheEndOfInputIsStillTaken) {
-  MachineModel model(setting1A());
-  const std::string a = model.quickLetter('a');
-  model.reset();
-  const std::string ab = model.encipherText("ab");
-  const std::string start = start1A();
-  struct Case {
-    std::string input;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"2 1A", start + modeMenu},
-      {"2 1A\n1", start + modeMenu + letterPrompt},
-      {"2 1A\n-1", start + modeMenu + exitQuestion},
-      {"2 1A\n1\na", start + modeMenu + letterPrompt + a + letterPrompt},
-      {"2 1A\n1\na-", start + modeMenu + letterPrompt + a + letterPrompt + exitQuestion},
-      {"2 1A\n3\nab", start + modeMenu + linePrompt + ab + "\n" + stopQuestion},
-      {"2 1A\n4\nmissing.txt", start + modeMenu + inputFilePrompt + unableToOpen},
-      {"2 1A\n4\nin.txt", start + modeMenu + inputFilePrompt + outputFilePrompt},
-  };
-  for (const Case& c : cases) {
-    ScopedTempDir dir;
-    writeKnownStore();
-    writeFile("in.txt", "abc\n");
-    const ProgramRun run = runSession(c.input);
-    EXPECT_EQ(run.standardOutput, c.expected) << "input: " << c.input;
-  }
-}
-
 TEST(EndOfInputSessionTest, RandomSettingThenEndOfInputLeavesAWholeStore) {
   ScopedTempDir dir;
   const ProgramRun run = runSession("1");
