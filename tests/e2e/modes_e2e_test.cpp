@@ -54,9 +54,9 @@ TEST(ModeSessionTest, DescriptiveModeWritesATraceAndAnEmptyLinePerLetter) {
   ScopedTempDir dir;
   writeKnownStore();
   MachineModel model(setting1A());
-  const ProgramRun run = runSession("2 1A\n2\na\nz q\n-\n1\n");
+  const ProgramRun run = runSession("2 1A\n2\na\nZ q\n-\n1\n");
   std::string expected = start1A() + modeMenu;
-  for (const char letter : std::string("azq")) {
+  for (const char letter : std::string("aZq")) {
     expected += letterPrompt + model.descriptiveLetter(letter);
   }
   expected += letterPrompt + exitQuestion;
@@ -143,6 +143,29 @@ TEST(ModeSessionTest, ModesCarryThePositionOverUntilTheResetQuestionIsAnsweredOn
   expected += letterPrompt + exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
   EXPECT_EQ(readFile("out.txt"), fileText);
+}
+
+TEST(ModeSessionTest, AnswersSharingALineAreTakenOneAfterAnother) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("in.txt", "xy\n");
+  MachineModel model(setting1A());
+  // The mode number and the file names on one line; the rest of a mode line and of a stop answer
+  // thrown away before the next typed line; a reset answer with more on its line.
+  const ProgramRun run = runSession(
+      "2 1A 4 in.txt out.txt 2\n"
+      "2\n3 not enciphered\nab\n2 thrown away\ncd\n1 2\n"
+      "1 3\n1 x-1\n");
+  std::string expected = start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion;
+  const std::string file = model.encipherText("xy") + "\n";
+  expected += resetQuestion + modeMenu + linePrompt + model.encipherText("ab") + "\n" +
+              stopQuestion + linePrompt + model.encipherText("cd") + "\n" + stopQuestion +
+              exitQuestion;
+  model.reset();
+  expected += resetQuestion + modeMenu + letterPrompt + model.quickLetter('x') + letterPrompt +
+              exitQuestion;
+  EXPECT_EQ(run.standardOutput, expected);
+  EXPECT_EQ(readFile("out.txt"), file);
 }
 
 TEST(ModeSessionTest, ReEncipheringAfterAResetGivesThePlaintextBack) {
