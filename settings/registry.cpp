@@ -13,31 +13,49 @@ namespace vexilo {
 namespace {
 
 constexpr std::size_t registryFieldCount = 6;
+constexpr std::string_view idUnreadable = "its ID cannot be read";
 
 // The ID of a store line, or nullopt (reported) when it cannot be read or is negative.
 std::optional<std::int32_t> readLineId(const std::string& fileName, std::string_view line,
                                        std::int64_t lineNumber, int base) {
   const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
   if (!id || *id < 0) {
-    reportPassedOverLine(fileName, lineNumber, "its ID cannot be read");
+    reportPassedOverLine(fileName, lineNumber, idUnreadable);
     return std::nullopt;
   }
   return id;
 }
 
+// One more than the ID of the last readable line. Only that line and the unreadable lines after
+// it are read, from the end of the file; those are reported as passed over, in file order.
 std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out) {
-  std::int32_t next = 0;
-  const auto outcome = forEachLine(fileName, [&](std::string_view line, std::int64_t lineNumber) {
-    if (const auto id = readLineId(fileName, line, lineNumber, base)) {
-      next = *id == std::numeric_limits<std::int32_t>::max() ? *id : *id + 1;
-    }
-    return true;
-  });
+  std::optional<std::int32_t> lastId;
+  std::int64_t lastIdLineStart = 0;
+  std::int64_t passedOverLines = 0;
+  const auto outcome =
+      forEachLineBackward(fileName, [&](std::string_view line, std::int64_t lineStart) {
+        const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
+        if (!id || *id < 0) {
+          ++passedOverLines;
+          return true;
+        }
+        lastId = id;
+        lastIdLineStart = lineStart;
+        return false;
+      });
   if (outcome == LineReadOutcome::unableToOpen) {
     out << unableToOpenFileMessage << '\n';
     return 0;
   }
-  return next;
+  if (passedOverLines > 0) {
+    // The line numbers are counted only when there are lines to report.
+    const std::int64_t firstPassedOver = lastId ? countLineEnds(fileName, lastIdLineStart) + 2 : 1;
+    for (std::int64_t line = 0; line < passedOverLines; ++line) {
+      reportPassedOverLine(fileName, firstPassedOver + line, idUnreadable);
+    }
+  }
+  if (!lastId) return 0;
+  return *lastId == std::numeric_limits<std::int32_t>::max() ? *lastId : *lastId + 1;
 }
 
 }  // namespace

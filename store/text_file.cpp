@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <iostream>
 #include <limits>
@@ -24,6 +24,14 @@ struct DescriptorCloser {
 
 bool isSpace(char character) {
   return character == ' ' || (character >= '\t' && character <= '\r');
+}
+
+// Value of a digit of base 10 or 16 in either case; 36 for a character that is no digit.
+unsigned digitValue(char character) {
+  if (character >= '0' && character <= '9') return static_cast<unsigned>(character - '0');
+  if (character >= 'a' && character <= 'z') return static_cast<unsigned>(character - 'a' + 10);
+  if (character >= 'A' && character <= 'Z') return static_cast<unsigned>(character - 'A' + 10);
+  return 36;
 }
 
 bool isRegularFile(int descriptor) {
@@ -58,23 +66,29 @@ bool endsWithoutLineEnd(int descriptor) {
 }  // namespace
 
 std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
-  std::size_t position = 0;
-  while (position < text.size() && isSpace(text[position])) ++position;
+  const char* next = text.data();
+  const char* const end = next + text.size();
+  while (next != end && isSpace(*next)) ++next;
   bool negative = false;
-  if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
-    negative = text[position] == '-';
-    ++position;
+  if (next != end && (*next == '+' || *next == '-')) {
+    negative = *next == '-';
+    ++next;
   }
+  // Past the magnitude of the smallest 32-bit value no further digit can bring a number back into
+  // range, so the digits need not be read to their end.
+  constexpr std::uint64_t largestMagnitude = std::uint64_t{1} << 31;
+  const auto digitBase = static_cast<unsigned>(base);
+  const char* const digitsStart = next;
   std::uint64_t magnitude = 0;
-  const char* first = text.data() + position;
-  const auto [end, error] = std::from_chars(first, text.data() + text.size(), magnitude, base);
-  if (error != std::errc() || end == first) return std::nullopt;
-  constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
-  if (negative) {
-    if (magnitude > largest + 1) return std::nullopt;
-    return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+  for (; next != end; ++next) {
+    const unsigned digit = digitValue(*next);
+    if (digit >= digitBase) break;
+    magnitude = magnitude * digitBase + digit;
+    if (magnitude > largestMagnitude) return std::nullopt;
   }
-  if (magnitude > largest) return std::nullopt;
+  if (next == digitsStart) return std::nullopt;
+  if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+  if (magnitude == largestMagnitude) return std::nullopt;
   return static_cast<std::int32_t>(magnitude);
 }
 
@@ -112,7 +126,8 @@ LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visi
     std::size_t scanFrom = filled;
     filled += static_cast<std::size_t>(got);
     while (const void* found = std::memchr(buffer.data() + scanFrom, '\n', filled - scanFrom)) {
-      const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(found) - buffer.data());
+      const auto lineEnd =
+          static_cast<std::size_t>(static_cast<const char*>(found) - buffer.data());
       if (!visit(std::string_view(buffer.data() + lineStart, lineEnd - lineStart), ++lineNumber)) {
         return LineReadOutcome::stopped;
       }
@@ -125,6 +140,87 @@ LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visi
     return LineReadOutcome::stopped;
   }
   return LineReadOutcome::finished;
+}
+
+LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardLineVisitor& visit) {
+  const int descriptor = openStoreFile(fileName, O_RDONLY);
+  if (descriptor < 0) return LineReadOutcome::unableToOpen;
+  const DescriptorCloser closer{descriptor};
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) return LineReadOutcome::unableToOpen;
+
+  // `buffer` holds the bytes of the file from `windowStart` up to `lineEnd`, the end of the line
+  // not yet visited (its line end or the end of the file).
+  std::vector<char> buffer;
+  std::int64_t windowStart = status.st_size;
+  std::int64_t lineEnd = status.st_size;
+  bool lastByteChecked = false;
+  for (;;) {
+    const auto held = static_cast<std::size_t>(lineEnd - windowStart);
+    const char* const lineEndInBuffer = buffer.data() + held;
+    const void* found = held == 0 ? nullptr : ::memrchr(buffer.data(), '\n', held);
+    if (found == nullptr && windowStart > 0) {
+      // The line begins before the bytes held: read the block before them. A line longer than
+      // the block at least doubles the read, so a long line is read in linear time.
+      const std::int64_t blockLength =
+          std::min<std::int64_t>(windowStart, std::max<std::int64_t>(readBlockSize, held));
+      std::vector<char> extended(static_cast<std::size_t>(blockLength) + held);
+      std::size_t got = 0;
+      while (got < static_cast<std::size_t>(blockLength)) {
+        const ssize_t read =
+            ::pread(descriptor, extended.data() + got, static_cast<std::size_t>(blockLength) - got,
+                    windowStart - blockLength + static_cast<std::int64_t>(got));
+        if (read < 0 && errno == EINTR) continue;
+        if (read <= 0) {
+          if (buffer.empty()) return LineReadOutcome::unableToOpen;
+          if (read < 0) reportSystemError("read error in", fileName);
+          return LineReadOutcome::finished;
+        }
+        got += static_cast<std::size_t>(read);
+      }
+      if (held > 0) std::memcpy(extended.data() + blockLength, buffer.data(), held);
+      buffer = std::move(extended);
+      windowStart -= blockLength;
+      continue;
+    }
+    if (!lastByteChecked) {
+      // A line end as the file's last byte ends the last line; it starts no empty line after it.
+      lastByteChecked = true;
+      if (held > 0 && buffer[held - 1] == '\n') {
+        --lineEnd;
+        continue;
+      }
+      if (held == 0) return LineReadOutcome::finished;  // an empty file
+    }
+    const char* const lineStart =
+        found == nullptr ? buffer.data() : static_cast<const char*>(found) + 1;
+    const std::int64_t lineStartInFile = windowStart + (lineStart - buffer.data());
+    if (!visit(std::string_view(lineStart, static_cast<std::size_t>(lineEndInBuffer - lineStart)),
+               lineStartInFile)) {
+      return LineReadOutcome::stopped;
+    }
+    if (found == nullptr) return LineReadOutcome::finished;  // that was the first line
+    lineEnd = lineStartInFile - 1;
+  }
+}
+
+std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
+  const int descriptor = openStoreFile(fileName, O_RDONLY);
+  if (descriptor < 0) return 0;
+  const DescriptorCloser closer{descriptor};
+  std::vector<char> buffer(readBlockSize);
+  std::int64_t lineEnds = 0;
+  std::int64_t counted = 0;
+  while (counted < length) {
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(length - counted, readBlockSize));
+    const ssize_t got = ::read(descriptor, buffer.data(), wanted);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    lineEnds += std::count(buffer.data(), buffer.data() + got, '\n');
+    counted += got;
+  }
+  return lineEnds;
 }
 
 bool appendToFile(const std::string& fileName, std::string_view text) {

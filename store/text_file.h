@@ -30,7 +30,8 @@ std::size_t splitFields(std::string_view line, FieldArray& fields) {
   std::size_t start = 0;
   while (count < fields.size()) {
     const std::size_t comma = line.find(',', start);
-    fields[count++] = line.substr(start, comma == std::string_view::npos ? line.npos : comma - start);
+    fields[count++] =
+        line.substr(start, comma == std::string_view::npos ? line.npos : comma - start);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -47,6 +48,21 @@ using LineVisitor = std::function<bool(std::string_view line, std::int64_t lineN
 // exist, is not a regular file or cannot be read at all; a read error later ends the reading
 // (reported on standard error) as if the file ended there.
 LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit);
+
+// Called for each line, without its line end, last line first, with the offset in the file of the
+// line's first byte; returns false to stop reading.
+using BackwardLineVisitor = std::function<bool(std::string_view line, std::int64_t lineStart)>;
+
+// Reads the regular file `fileName` from its end, line by line, last line first: the same lines
+// as `forEachLine` visits, in the opposite order, reading no more of the file than the lines
+// visited. `unableToOpen` as for `forEachLine`; a read error ends the reading (reported on
+// standard error) as if the file began there.
+LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardLineVisitor& visit);
+
+// The number of line ends in the first `length` bytes of `fileName`, that is the number of lines
+// before a line that starts at offset `length`. Counts what can be read when the file is shorter
+// or cannot be read to there.
+std::int64_t countLineEnds(const std::string& fileName, std::int64_t length);
 
 // Appends `text` to `fileName`, creating it when absent; existing bytes are never changed. When
 // the file's last byte is not a line end, one is written first, so the new text never joins the
