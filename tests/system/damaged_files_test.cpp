@@ -1,0 +1,358 @@
+// Store files edited by hand or damaged: every line the program cannot read is passed over with a
+// line on standard error naming its file and line, the rest reads as if that line were not there,
+// and appending never changes a byte that stood in the file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/system/store_check.h"
+
+namespace vexilo::testing {
+namespace {
+
+const std::string rotorFile = "ExistingRotorSettings26.txt";
+const std::string reflectorFile = "ExistingReflectorSettings26.txt";
+const std::string plugboardFile = "ExistingPlugBoardSettings26.txt";
+const std::string registryFile = "initalSettings26.txt";
+
+const std::string rotor0 = "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20";
+const std::string rotor1 = "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10";
+const std::string rotor2 = "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19";
+const std::string reflector0 =
+    "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17";
+const std::string plugboard0 =
+    "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25";
+const std::string setting0 = "0,0,0,1,2,0";
+const std::string cleanRotors = rotor0 + "\n" + rotor1 + "\n" + rotor2 + "\n";
+
+// Setting 0 chosen by its ID, then quick, line and descriptive mode.
+const std::string specificSession = "2 0\n1\nabcxyz-\n2\n2\n3\nHello, World!\n1\n2\n2\nqr-\n1\n";
+
+void writeCleanStore() {
+  writeFile(rotorFile, cleanRotors);
+  writeFile(reflectorFile, reflector0 + "\n");
+  writeFile(plugboardFile, plugboard0 + "\n");
+  writeFile(registryFile, setting0 + "\n");
+}
+
+struct FileDamage {
+  std::string fileName;
+  std::string damaged;  // what stands in the file
+  std::string seen;     // the same file without the lines that must be passed over
+  std::set<std::int64_t> reportedWhenLoading;  // lines passed over choosing setting 0 by ID
+  std::set<std::int64_t> unreadableIds;        // lines whose ID cannot be read
+  std::int32_t nextId = 0;                     // the ID of the file's next new line
+};
+
+struct DamagedCase {
+  const char* name;
+  std::vector<FileDamage> damage;
+  bool newSettingForced = false;  // no readable setting or rotor: a random run always adds both
+};
+
+std::vector<DamagedCase> damagedCases() {
+  const std::string hugeId(1 << 20, '1');
+  std::string hugeFieldList = "7";
+  for (int field = 0; field < 500000; ++field) hugeFieldList += ",1";
+  std::string rotor1NonNumeric = rotor1;
+  rotor1NonNumeric.replace(2, 1, "a");
+  std::string rotor1OutOfRange = rotor1;
+  rotor1OutOfRange.replace(2, 1, "4294967296");
+  std::string rotor2WithNul = rotor2;
+  rotor2WithNul.replace(rotor2WithNul.find(",16,"), 4, std::string(",16\0,", 5));
+  std::string crlfRotors = cleanRotors;
+  for (std::size_t at = crlfRotors.find('\n'); at != std::string::npos;
+       at = crlfRotors.find('\n', at + 2)) {
+    crlfRotors.insert(at, "\r");
+  }
+  const std::string clean = cleanRotors;
+  return {
+      {"rotors: a blank line in the middle",
+       {{rotorFile, rotor0 + "\n\n" + rotor1 + "\n" + rotor2 + "\n", clean, {2}, {2}, 3}}},
+      {"rotors: blank lines at the end", {{rotorFile, clean + "\n\n", clean, {}, {4, 5}, 3}}},
+      {"rotors: CRLF line ends", {{rotorFile, crlfRotors, clean, {}, {}, 3}}},
+      {"rotors: a line of too few fields with a wanted ID",
+       {{rotorFile, "1,2,3\n" + clean, clean, {1}, {}, 3}}},
+      {"rotors: lines of too many fields",
+       {{rotorFile, rotor0 + ",7,8,9\n" + rotor1 + ",1\n" + rotor2 + ",,\n", clean, {}, {}, 3}}},
+      {"rotors: non-numeric ID and wiring field",
+       {{rotorFile,
+         "x,1,2\n" + rotor0 + "\n" + rotor1NonNumeric + "\n" + rotor1 + "\n" + rotor2 + "\n",
+         clean,
+         {1, 3},
+         {1},
+         3}}},
+      {"rotors: out-of-range and negative ID, out-of-range wiring field",
+       {{rotorFile,
+         "99999999999,1,2\n-1," + rotor0.substr(2) + "\n" + rotor0 + "\n" + rotor1OutOfRange +
+             "\n" + rotor1 + "\n" + rotor2 + "\n",
+         clean,
+         {1, 2, 4},
+         {1, 2},
+         3}}},
+      {"rotors: huge lines",
+       {{rotorFile, hugeId + "\n" + hugeFieldList + "\n" + clean, clean, {1}, {1}, 3}}},
+      {"rotors: NUL bytes",
+       {{rotorFile,
+         rotor0 + "\n" + std::string(1, '\0') + rotor1 + "\n" + rotor1 + "\n" + rotor2WithNul +
+             "\n",
+         clean,
+         {2},
+         {2},
+         3}}},
+      {"rotors: no line end after the last line",
+       {{rotorFile, rotor0 + "\n" + rotor1 + "\n" + rotor2, clean, {}, {}, 3}}},
+      {"reflectors: CRLF line ends and a blank line first",
+       {{reflectorFile, "\r\n" + reflector0 + "\r\n", reflector0 + "\n", {1}, {1}, 1}}},
+      {"plugboards: too few fields and a NUL byte before the wanted line",
+       {{plugboardFile,
+         "0,1\n" + std::string(1, '\0') + plugboard0 + "\n" + plugboard0 + "\n",
+         plugboard0 + "\n",
+         {1, 2},
+         {2},
+         1}}},
+      {"registry: CRLF line ends and blank lines",
+       {{registryFile, "\r\n" + setting0 + "\r\n\n", setting0 + "\n", {1}, {1, 3}, 1}}},
+      {"registry: too few and too many fields",
+       {{registryFile, "0,0,0\n" + setting0 + ",9,9\n", setting0 + "\n", {1}, {}, 1}}},
+      {"registry: non-numeric component ID, then the ID written with a leading zero",
+       {{registryFile, "0,0,x,1,2,0\n0" + setting0 + "\n", setting0 + "\n", {1}, {}, 1}}},
+      {"registry: negative and out-of-range IDs",
+       {{registryFile,
+         "-1,0,0,1,2,0\nFFFFFFFFF,1,1,1,1,1\n" + setting0 + "\n",
+         setting0 + "\n",
+         {1, 2},
+         {1, 2},
+         1}}},
+      {"registry: no line end after the last line",
+       {{registryFile, setting0, setting0 + "\n", {}, {}, 1}}},
+      {"registry and rotors: nothing readable and no line end after the last line",
+       {{registryFile, "zz,1,2,3,4,5", "", {1}, {1}, 0}, {rotorFile, "x,1", "", {1}, {1}, 0}},
+       true},
+  };
+}
+
+int damagedFilesTried = 0;
+
+// Line numbers of `fileName` that standard error reports as passed over.
+std::set<std::int64_t> reportedLines(const std::string& standardError,
+                                     const std::string& fileName) {
+  std::set<std::int64_t> lines;
+  const std::string prefix = "vexilo: " + fileName + ": line ";
+  for (const std::string& line : splitLines(standardError)) {
+    if (!line.starts_with(prefix)) continue;
+    std::int64_t number = 0;
+    std::istringstream(line.substr(prefix.size())) >> number;
+    if (line.find(" passed over") != std::string::npos) lines.insert(number);
+  }
+  return lines;
+}
+
+std::size_t fieldCountOf(const std::string& fileName) {
+  if (fileName == registryFile) return 6;
+  return fileName == plugboardFile ? 28 : 27;
+}
+
+// Checks what random runs appended to a damaged file: first a line end when the file's last line
+// had none, then whole lines of the file's format with IDs from `damage.nextId` on. Returns the
+// number of lines appended.
+std::size_t checkAppended(const FileDamage& damage, const char* caseName) {
+  const std::string now = readFile(damage.fileName);
+  if (!now.starts_with(damage.damaged)) {
+    ADD_FAILURE() << caseName << ": a byte of " << damage.fileName << " changed";
+    return 0;
+  }
+  std::string appended = now.substr(damage.damaged.size());
+  if (appended.empty()) return 0;
+  if (!damage.damaged.empty() && damage.damaged.back() != '\n') {
+    EXPECT_EQ(appended.front(), '\n') << caseName << ": " << damage.fileName;
+    appended.erase(0, 1);
+  }
+  EXPECT_TRUE(appended.ends_with('\n')) << caseName << ": " << damage.fileName;
+  const std::vector<std::string> lines = splitLines(appended);
+  for (std::size_t line = 0; line < lines.size(); ++line) {
+    char id[16];
+    std::snprintf(id, sizeof id, damage.fileName == registryFile ? "%X" : "%d",
+                  damage.nextId + static_cast<int>(line));
+    EXPECT_TRUE(lines[line].starts_with(std::string(id) + ","))
+        << caseName << ": appended line \"" << lines[line] << "\" of " << damage.fileName;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(lines[line].begin(), lines[line].end(), ',')),
+              fieldCountOf(damage.fileName) - 1)
+        << caseName << ": appended line \"" << lines[line] << "\" of " << damage.fileName;
+  }
+  return lines.size();
+}
+
+TEST(DamagedFilesTest, UnreadableLinesArePassedOverReportedAndNeverChanged) {
+  for (const DamagedCase& c : damagedCases()) {
+    damagedFilesTried += static_cast<int>(c.damage.size());
+    std::string seenOutput;
+    if (!c.newSettingForced) {
+      ScopedTempDir directory;
+      writeCleanStore();
+      for (const FileDamage& damage : c.damage) writeFile(damage.fileName, damage.seen);
+      seenOutput = runProgram(specificSession).standardOutput;
+    }
+    ScopedTempDir directory;
+    writeCleanStore();
+    for (const FileDamage& damage : c.damage) writeFile(damage.fileName, damage.damaged);
+
+    if (!c.newSettingForced) {
+      const ProgramRun run = runProgram(specificSession);
+      EXPECT_EQ(run.exitStatus, 0) << c.name;
+      EXPECT_EQ(run.standardOutput, seenOutput) << c.name;
+      for (const FileDamage& damage : c.damage) {
+        EXPECT_EQ(reportedLines(run.standardError, damage.fileName), damage.reportedWhenLoading)
+            << c.name << "\n"
+            << run.standardError.substr(0, 2000);
+        EXPECT_EQ(readFile(damage.fileName), damage.damaged) << c.name;
+      }
+    }
+
+    // Random settings read every line for the next free IDs and may append.
+    constexpr int randomRuns = 4;
+    for (int attempt = 0; attempt < randomRuns; ++attempt) {
+      const ProgramRun run = runProgram("1\n");
+      EXPECT_EQ(run.exitStatus, 0) << c.name;
+      EXPECT_NE(run.standardOutput.find("Your Settings"), std::string::npos) << c.name;
+      for (const FileDamage& damage : c.damage) {
+        const std::vector<std::string> lines = splitLines(damage.damaged);
+        const std::set<std::int64_t> reported = reportedLines(run.standardError, damage.fileName);
+        // The reader of the next free ID must pass over the lines after the last readable ID;
+        // it need not read the lines before it. No whole line of the store is ever reported.
+        std::int64_t lastReadable = 0;
+        for (std::int64_t line = 1; line <= static_cast<std::int64_t>(lines.size()); ++line) {
+          if (!damage.unreadableIds.contains(line)) lastReadable = line;
+        }
+        for (const std::int64_t line : damage.unreadableIds) {
+          if (attempt > 0 || line < lastReadable) continue;
+          EXPECT_TRUE(reported.contains(line))
+              << c.name << ": line " << line << " of " << damage.fileName << " not reported\n"
+              << run.standardError.substr(0, 2000);
+        }
+        const std::vector<std::string> seenLines = splitLines(damage.seen);
+        for (const std::int64_t line : reported) {
+          const bool wholeLine =
+              line >= 1 && line <= static_cast<std::int64_t>(lines.size()) &&
+              std::find(seenLines.begin(), seenLines.end(),
+                        lines[static_cast<std::size_t>(line - 1)]) != seenLines.end();
+          EXPECT_FALSE(wholeLine) << c.name << ": line " << line << " of " << damage.fileName
+                                  << " is whole but reported\n"
+                                  << run.standardError.substr(0, 2000);
+        }
+        const std::size_t appended = checkAppended(damage, c.name);
+        if (c.newSettingForced && attempt == 0) {
+          EXPECT_EQ(appended, damage.fileName == registryFile ? 1u : 3u) << c.name;
+        }
+      }
+    }
+  }
+  std::cout << "damaged files tried: " << damagedFilesTried << "\n";
+}
+
+// A program run as a user who cannot read a file that its owner has made unreadable: as root,
+// which reads every file whatever its mode, the program is run as the user nobody.
+class UnreadableFileRunner {
+ public:
+  UnreadableFileRunner() {
+    if (::getuid() != 0) return;
+    script_ = std::filesystem::temp_directory_path() /
+              ("vexilo-as-nobody-" + std::to_string(::getpid()) + ".sh");
+    writeFile(script_, std::string("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 "
+                                   "--clear-groups ") +
+                           VEXILO_BINARY + "\n");
+    ::chmod(script_.c_str(), 0755);
+  }
+  ~UnreadableFileRunner() {
+    if (!script_.empty()) std::filesystem::remove(script_);
+  }
+  UnreadableFileRunner(const UnreadableFileRunner&) = delete;
+  UnreadableFileRunner& operator=(const UnreadableFileRunner&) = delete;
+
+  ProgramRun run(const std::string& input) const {
+    if (script_.empty()) return runProgram(input);
+    // The other user must be able to enter the directory and read and add to the other files.
+    ::chmod(".", 0777);
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+      if (entry.is_regular_file() &&
+          (std::filesystem::status(entry).permissions() & std::filesystem::perms::owner_read) !=
+              std::filesystem::perms::none) {
+        ::chmod(entry.path().c_str(), 0666);
+      }
+    }
+    return runProgram(input, 20.0, script_.string());
+  }
+
+ private:
+  std::filesystem::path script_;
+};
+
+// A directory, or a file that cannot be read, where a store file should be: it reads as an absent
+// file ("unable to open file"), appending to it fails with the same line, and it stays as it was.
+TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) {
+  if (::getuid() == 0 && ::access("/usr/bin/setpriv", X_OK) != 0) {
+    GTEST_SKIP() << "running as root without setpriv: a file cannot be made unreadable";
+  }
+  const UnreadableFileRunner runner;
+  for (const std::string& fileName : {rotorFile, registryFile}) {
+    for (const bool directoryInstead : {true, false}) {
+      ++damagedFilesTried;
+      const std::string name =
+          fileName + (directoryInstead ? " is a directory" : " cannot be read");
+      // Without a registry the lookup fails, and a menu answer "1" would then make a random
+      // setting: only the lookup is compared.
+      const std::string session = fileName == registryFile ? "2 0\n" : specificSession;
+      std::string absentOutput;
+      {
+        ScopedTempDir directory;
+        writeCleanStore();
+        std::filesystem::remove(fileName);
+        absentOutput = runner.run(session).standardOutput;
+      }
+      ScopedTempDir directory;
+      writeCleanStore();
+      if (directoryInstead) {
+        std::filesystem::remove(fileName);
+        std::filesystem::create_directory(fileName);
+      } else {
+        ::chmod(fileName.c_str(), 0);
+      }
+      const std::string before = directoryInstead ? "" : readFile(fileName);
+      const ProgramRun specific = runner.run(session);
+      EXPECT_EQ(specific.exitStatus, 0) << name;
+      EXPECT_EQ(specific.standardOutput, absentOutput) << name;
+
+      const ProgramRun random = runner.run("1\n");
+      EXPECT_EQ(random.exitStatus, 0) << name;
+      EXPECT_NE(random.standardOutput.find("unable to open file"), std::string::npos) << name;
+      EXPECT_NE(random.standardOutput.find("Your Settings"), std::string::npos) << name;
+      if (directoryInstead) {
+        EXPECT_TRUE(std::filesystem::is_directory(fileName)) << name;
+        EXPECT_TRUE(std::filesystem::is_empty(fileName)) << name;
+      } else {
+        EXPECT_EQ(readFile(fileName), before) << name;
+        EXPECT_EQ(std::filesystem::status(fileName).permissions(), std::filesystem::perms::none)
+            << name;
+      }
+      std::size_t entries = 0;
+      for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) {
+        ++entries;
+      }
+      EXPECT_EQ(entries, 4u) << name << ": no other file is made";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexilo::testing
