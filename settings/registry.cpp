@@ -15,15 +15,19 @@ namespace {
 constexpr std::size_t registryFieldCount = 6;
 constexpr std::string_view idUnreadable = "its ID cannot be read";
 
-// The ID of a store line, or nullopt (reported) when it cannot be read or is negative.
-std::optional<std::int32_t> readLineId(const std::string& fileName, std::string_view line,
-                                       std::int64_t lineNumber, int base) {
+// Marks a line whose ID cannot be read.
+constexpr std::int64_t unreadableId = -1;
+
+// The ID of a store line, or `unreadableId` (reported) when it cannot be read or is negative. A
+// plain integer rather than an optional: the lookup runs this for every line it passes.
+std::int64_t readLineId(const std::string& fileName, std::string_view line, std::int64_t lineNumber,
+                        int base) {
   const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
   if (!id || *id < 0) {
     reportPassedOverLine(fileName, lineNumber, idUnreadable);
-    return std::nullopt;
+    return unreadableId;
   }
-  return id;
+  return *id;
 }
 
 // One more than the ID of the last readable line. Only that line and the unreadable lines after
@@ -67,15 +71,15 @@ void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, st
   bool wantedParsed = false;
   const auto outcome =
       forEachLine(registryFileName, [&](std::string_view line, std::int64_t lineNumber) {
-        const auto lineId = readLineId(registryFileName, line, lineNumber, 16);
-        if (!lineId) return true;
+        const std::int64_t lineId = readLineId(registryFileName, line, lineNumber, 16);
+        if (lineId == unreadableId) return true;
         if (!wantedParsed) {
           wanted = parseInteger(settingId, 16);
           wantedParsed = true;
         }
         // An ID typed that is no hexadecimal number matches no line.
         if (!wanted) return false;
-        if (*lineId != *wanted) return true;
+        if (lineId != *wanted) return true;
         std::array<std::string_view, registryFieldCount> fields;
         if (splitFields(line, fields) < registryFieldCount) {
           reportPassedOverLine(registryFileName, lineNumber, "it has too few fields");

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -26,13 +27,17 @@ bool isSpace(char character) {
   return character == ' ' || (character >= '\t' && character <= '\r');
 }
 
-// Value of a digit of base 10 or 16 in either case; 36 for a character that is no digit.
-unsigned digitValue(char character) {
-  if (character >= '0' && character <= '9') return static_cast<unsigned>(character - '0');
-  if (character >= 'a' && character <= 'z') return static_cast<unsigned>(character - 'a' + 10);
-  if (character >= 'A' && character <= 'Z') return static_cast<unsigned>(character - 'A' + 10);
-  return 36;
-}
+// Value of each character as a digit of base 10 or 16 in either case; 36 for one that is no digit.
+constexpr std::array<std::uint8_t, 256> digitValues = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (auto& value : values) value = 36;
+  for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<std::uint8_t>(digit);
+  for (int letter = 0; letter < 26; ++letter) {
+    values['a' + letter] = static_cast<std::uint8_t>(10 + letter);
+    values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
+  }
+  return values;
+}();
 
 bool isRegularFile(int descriptor) {
   struct stat status {};
@@ -81,7 +86,7 @@ std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
   const char* const digitsStart = next;
   std::uint64_t magnitude = 0;
   for (; next != end; ++next) {
-    const unsigned digit = digitValue(*next);
+    const unsigned digit = digitValues[static_cast<unsigned char>(*next)];
     if (digit >= digitBase) break;
     magnitude = magnitude * digitBase + digit;
     if (magnitude > largestMagnitude) return std::nullopt;
