@@ -352,6 +352,8 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
       EXPECT_EQ(entries, 4u) << name << ": no other file is made";
     }
   }
+  std::cout << "damaged files tried, with those that cannot be opened: " << damagedFilesTried
+            << "\n";
 }
 
 }  // namespace

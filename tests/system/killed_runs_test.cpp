@@ -110,7 +110,7 @@ TEST(KilledRunsTest, RunsKilledAtRandomMomentsLeaveAWholeStoreThatLaterRunsGrow)
     return typicalRunTime();
   }();
   std::uniform_int_distribution<std::int64_t> moment(0, runTime.count() * 3 / 2);
-  const int stores = runsFor(30, 4);
+  const int stores = runsFor(30, 10);
   constexpr int singleKillsPerStore = 10;
   constexpr int parallelRoundsPerStore = 2;
   constexpr int laterRunsPerStore = 3;

@@ -54,7 +54,7 @@ std::size_t checkRuns(const std::vector<WorkerResult>& results, const StoreRepor
 // under the same IDs, so a user could never find their own setting again by its ID.
 TEST(ParallelRunsTest, EightRunsAtOnceNeverHandOutOneIdTwice) {
   ScopedTempDir directory;
-  const int runsPerProcess = runsFor(80, 10);
+  const int runsPerProcess = runsFor(80, 20);
   std::vector<WorkerResult> results(parallelProcesses);
   std::vector<std::thread> workers;
   // Each thread keeps one program running at a time, so eight run at once in the directory.
@@ -79,7 +79,7 @@ TEST(ParallelRunsTest, EightRunsAtOnceNeverHandOutOneIdTwice) {
 // In an empty directory every run wants to make setting 0 and its components: runs started at
 // the same moment once all stored them under the same IDs.
 TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds) {
-  const int rounds = runsFor(40, 6);
+  const int rounds = runsFor(40, 15);
   std::size_t settingsMade = 0;
   for (int round = 0; round < rounds; ++round) {
     ScopedTempDir directory;
