@@ -265,6 +265,8 @@ TEST(DamagedFilesTest, UnreadableLinesArePassedOverReportedAndNeverChanged) {
 // which reads every file whatever its mode, the program is run as the user nobody.
 class UnreadableFileRunner {
  public:
+  static constexpr double runTimeLimit = 5.0;
+
   UnreadableFileRunner() {
     if (::getuid() != 0) return;
     script_ = std::filesystem::temp_directory_path() /
@@ -281,7 +283,7 @@ class UnreadableFileRunner {
   UnreadableFileRunner& operator=(const UnreadableFileRunner&) = delete;
 
   ProgramRun run(const std::string& input) const {
-    if (script_.empty()) return runProgram(input);
+    if (script_.empty()) return runProgram(input, runTimeLimit);
     // The other user must be able to enter the directory and read and add to the other files.
     ::chmod(".", 0777);
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
@@ -291,25 +293,31 @@ class UnreadableFileRunner {
         ::chmod(entry.path().c_str(), 0666);
       }
     }
-    return runProgram(input, 20.0, script_.string());
+    return runProgram(input, runTimeLimit, script_.string());
   }
 
  private:
   std::filesystem::path script_;
 };
 
-// A directory, or a file that cannot be read, where a store file should be: it reads as an absent
-// file ("unable to open file"), appending to it fails with the same line, and it stays as it was.
+enum class Obstacle { directory, unreadableFile, fifo };
+
+// A directory, a file that cannot be read, or a FIFO (which must not make the program wait for a
+// writer) where a store file should be: it reads as an absent file ("unable to open file"),
+// appending to it fails with the same line, and it stays as it was.
 TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) {
   if (::getuid() == 0 && ::access("/usr/bin/setpriv", X_OK) != 0) {
     GTEST_SKIP() << "running as root without setpriv: a file cannot be made unreadable";
   }
   const UnreadableFileRunner runner;
   for (const std::string& fileName : {rotorFile, registryFile}) {
-    for (const bool directoryInstead : {true, false}) {
+    for (const Obstacle obstacle :
+         {Obstacle::directory, Obstacle::unreadableFile, Obstacle::fifo}) {
       ++damagedFilesTried;
       const std::string name =
-          fileName + (directoryInstead ? " is a directory" : " cannot be read");
+          fileName + (obstacle == Obstacle::directory        ? " is a directory"
+                      : obstacle == Obstacle::unreadableFile ? " cannot be read"
+                                                             : " is a FIFO");
       // Without a registry the lookup fails, and a menu answer "1" would then make a random
       // setting: only the lookup is compared.
       const std::string session = fileName == registryFile ? "2 0\n" : specificSession;
@@ -322,24 +330,32 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
       }
       ScopedTempDir directory;
       writeCleanStore();
-      if (directoryInstead) {
+      if (obstacle == Obstacle::directory) {
         std::filesystem::remove(fileName);
         std::filesystem::create_directory(fileName);
+      } else if (obstacle == Obstacle::fifo) {
+        std::filesystem::remove(fileName);
+        ASSERT_EQ(::mkfifo(fileName.c_str(), 0666), 0);
       } else {
         ::chmod(fileName.c_str(), 0);
       }
-      const std::string before = directoryInstead ? "" : readFile(fileName);
+      const std::string before =
+          obstacle == Obstacle::unreadableFile ? readFile(fileName) : std::string();
       const ProgramRun specific = runner.run(session);
+      EXPECT_FALSE(specific.timedOut) << name;
       EXPECT_EQ(specific.exitStatus, 0) << name;
       EXPECT_EQ(specific.standardOutput, absentOutput) << name;
 
       const ProgramRun random = runner.run("1\n");
+      EXPECT_FALSE(random.timedOut) << name;
       EXPECT_EQ(random.exitStatus, 0) << name;
       EXPECT_NE(random.standardOutput.find("unable to open file"), std::string::npos) << name;
       EXPECT_NE(random.standardOutput.find("Your Settings"), std::string::npos) << name;
-      if (directoryInstead) {
+      if (obstacle == Obstacle::directory) {
         EXPECT_TRUE(std::filesystem::is_directory(fileName)) << name;
         EXPECT_TRUE(std::filesystem::is_empty(fileName)) << name;
+      } else if (obstacle == Obstacle::fifo) {
+        EXPECT_TRUE(std::filesystem::is_fifo(fileName)) << name;
       } else {
         EXPECT_EQ(readFile(fileName), before) << name;
         EXPECT_EQ(std::filesystem::status(fileName).permissions(), std::filesystem::perms::none)
