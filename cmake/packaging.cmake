@@ -3,19 +3,7 @@ include(GNUInstallDirs)
 
 install(TARGETS vexilo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Debian ships manual pages compressed with gzip -9n (no name, no time stamp, so the package
-# builds the same twice).
-find_program(VEXILO_GZIP gzip REQUIRED)
-set(vexilo_man_page ${CMAKE_CURRENT_BINARY_DIR}/vexilo.1.gz)
-add_custom_command(
-  OUTPUT ${vexilo_man_page}
-  COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" ${VEXILO_GZIP}
-          ${CMAKE_CURRENT_SOURCE_DIR}/man/vexilo.1 ${vexilo_man_page}
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/man/vexilo.1
-  COMMENT "Compressing the manual page"
-  VERBATIM)
-add_custom_target(vexilo_man_page ALL DEPENDS ${vexilo_man_page})
-install(FILES ${vexilo_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES man/vexilo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vexilo)
