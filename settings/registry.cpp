@@ -22,12 +22,12 @@ constexpr std::int64_t unreadableId = -1;
 // plain integer rather than an optional: the lookup runs this for every line it passes.
 std::int64_t readLineId(const std::string& fileName, std::string_view line, std::int64_t lineNumber,
                         int base) {
-  const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
-  if (!id || *id < 0) {
+  const std::int64_t id = parseIntegerValue(firstField(line), base);
+  if (id < 0) {  // no number (`notAnInteger` is negative too) or a negative one
     reportPassedOverLine(fileName, lineNumber, idUnreadable);
     return unreadableId;
   }
-  return *id;
+  return id;
 }
 
 // One more than the ID of the last readable line. Only that line and the unreadable lines after

@@ -70,7 +70,7 @@ bool endsWithoutLineEnd(int descriptor) {
 
 }  // namespace
 
-std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
+std::int64_t parseIntegerValue(std::string_view text, int base) {
   const char* next = text.data();
   const char* const end = next + text.size();
   while (next != end && isSpace(*next)) ++next;
@@ -89,12 +89,12 @@ std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
     const unsigned digit = digitValues[static_cast<unsigned char>(*next)];
     if (digit >= digitBase) break;
     magnitude = magnitude * digitBase + digit;
-    if (magnitude > largestMagnitude) return std::nullopt;
+    if (magnitude > largestMagnitude) return notAnInteger;
   }
-  if (next == digitsStart) return std::nullopt;
-  if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
-  if (magnitude == largestMagnitude) return std::nullopt;
-  return static_cast<std::int32_t>(magnitude);
+  if (next == digitsStart) return notAnInteger;
+  if (negative) return -static_cast<std::int64_t>(magnitude);
+  if (magnitude == largestMagnitude) return notAnInteger;
+  return static_cast<std::int64_t>(magnitude);
 }
 
 std::string_view firstField(std::string_view line) { return line.substr(0, line.find(',')); }

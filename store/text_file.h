@@ -19,6 +19,19 @@ inline constexpr std::string_view unableToOpenFileMessage = "unable to open file
 // or a value outside the signed 32-bit range, gives nullopt. A "0x" prefix is not taken.
 std::optional<std::int32_t> parseInteger(std::string_view text, int base);
 
+// Stands for "no number" in the result of `parseIntegerValue`; no 32-bit integer has this value.
+inline constexpr std::int64_t notAnInteger = INT64_MIN;
+
+// As `parseInteger`, with `notAnInteger` in place of nullopt: a plain integer comes back in a
+// register, which counts where every line of a large file is parsed.
+std::int64_t parseIntegerValue(std::string_view text, int base);
+
+inline std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
+  const std::int64_t value = parseIntegerValue(text, base);
+  if (value == notAnInteger) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
 // Text of `line` before its first comma; the whole line when it has none.
 std::string_view firstField(std::string_view line);
 
