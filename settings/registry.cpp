@@ -22,7 +22,9 @@ constexpr std::int64_t unreadableId = -1;
 // plain integer rather than an optional: the lookup runs this for every line it passes.
 std::int64_t readLineId(const std::string& fileName, std::string_view line, std::int64_t lineNumber,
                         int base) {
-  const std::int64_t id = parseIntegerValue(firstField(line), base);
+  // Reading the number stops at the comma that ends the ID field, as at any other character that
+  // is no digit, so the whole line reads as its first field would.
+  const std::int64_t id = parseIntegerValue(line, base);
   if (id < 0) {  // no number (`notAnInteger` is negative too) or a negative one
     reportPassedOverLine(fileName, lineNumber, idUnreadable);
     return unreadableId;
