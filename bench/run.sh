@@ -87,19 +87,19 @@ makeText() {  # mebibytes file [flat]
 }
 
 generateInputs() {
-mkdir -p "$work/small" "$work/full"
-makeComponents rotor 3 1 "$work/small/ExistingRotorSettings26.txt"
-makeComponents reflector 1 2 "$work/small/ExistingReflectorSettings26.txt"
-makeComponents plugboard 1 3 "$work/small/ExistingPlugBoardSettings26.txt"
-printf '0,0,0,1,2,0\n' > "$work/small/initalSettings26.txt"
-makeText 64 "$work/small/text.txt"
-makeText 256 "$work/small/flat.txt" flat
+  mkdir -p "$work/small" "$work/full"
+  makeComponents rotor 3 1 "$work/small/ExistingRotorSettings26.txt"
+  makeComponents reflector 1 2 "$work/small/ExistingReflectorSettings26.txt"
+  makeComponents plugboard 1 3 "$work/small/ExistingPlugBoardSettings26.txt"
+  printf '0,0,0,1,2,0\n' > "$work/small/initalSettings26.txt"
+  makeText 64 "$work/small/text.txt"
+  makeText 256 "$work/small/flat.txt" flat
 
-makeComponents rotor 100000 11 "$work/full/ExistingRotorSettings26.txt"
-makeComponents reflector 100000 12 "$work/full/ExistingReflectorSettings26.txt"
-makeComponents plugboard 100000 13 "$work/full/ExistingPlugBoardSettings26.txt"
-makeRegistry 1048575 100000 14 "$work/full/initalSettings26.txt"
-touch "$work/complete"
+  makeComponents rotor 100000 11 "$work/full/ExistingRotorSettings26.txt"
+  makeComponents reflector 100000 12 "$work/full/ExistingReflectorSettings26.txt"
+  makeComponents plugboard 100000 13 "$work/full/ExistingPlugBoardSettings26.txt"
+  makeRegistry 1048575 100000 14 "$work/full/initalSettings26.txt"
+  touch "$work/complete"
 }
 if [[ ! -e "$work/complete" ]]; then
   echo "generating inputs in $work ..."
