@@ -34,17 +34,6 @@ ssize_t readBlock(int descriptor, std::vector<char>& buffer) {
   }
 }
 
-// Writes all of `text`; false on a write error.
-bool writeAll(int descriptor, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(descriptor, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
 bool sameFile(int inputDescriptor, const std::string& outputName) {
   struct stat input {};
   struct stat output {};

@@ -6,22 +6,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "store/text_file.h"
+
 namespace vexilo {
 namespace {
 
 // Time after which a throughput figure means something.
 constexpr std::chrono::milliseconds throughputDelay{50};
-
-// Writes all of `text` to a terminal; false when the terminal refuses it.
-bool writeAll(int descriptor, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(descriptor, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 }  // namespace
 

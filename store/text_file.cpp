@@ -240,15 +240,16 @@ bool appendToFile(const std::string& fileName, std::string_view text) {
   record.reserve(text.size() + 1);
   if (endsWithoutLineEnd(descriptor)) record += '\n';
   record += text;
-  std::string_view rest = record;
-  while (!rest.empty()) {
-    const ssize_t written = ::write(descriptor, rest.data(), rest.size());
-    if (written <= 0) {
-      if (written < 0 && errno == EINTR) continue;
-      reportSystemError("write error on", fileName);
-      return true;
-    }
-    rest.remove_prefix(static_cast<std::size_t>(written));
+  if (!writeAll(descriptor, record)) reportSystemError("write error on", fileName);
+  return true;
+}
+
+bool writeAll(int descriptor, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(descriptor, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
 }

@@ -83,6 +83,10 @@ std::int64_t countLineEnds(const std::string& fileName, std::int64_t length);
 // (it is not a regular file, say); a failed write is reported on standard error.
 bool appendToFile(const std::string& fileName, std::string_view text);
 
+// Writes all of `text` to `descriptor`, going on after interrupted or partial writes; false on a
+// write error (errno tells which).
+bool writeAll(int descriptor, std::string_view text);
+
 // Reports on standard error that line `lineNumber` of `fileName` was passed over, and why.
 void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,
                           std::string_view reason);
