@@ -13,24 +13,6 @@ namespace vexilo {
 namespace {
 
 constexpr std::size_t registryFieldCount = 6;
-constexpr std::string_view idUnreadable = "its ID cannot be read";
-
-// Marks a line whose ID cannot be read.
-constexpr std::int64_t unreadableId = -1;
-
-// The ID of a store line, or `unreadableId` (reported) when it cannot be read or is negative. A
-// plain integer rather than an optional: the lookup runs this for every line it passes.
-std::int64_t readLineId(const std::string& fileName, std::string_view line, std::int64_t lineNumber,
-                        int base) {
-  // Reading the number stops at the comma that ends the ID field, as at any other character that
-  // is no digit, so the whole line reads as its first field would.
-  const std::int64_t id = parseIntegerValue(line, base);
-  if (id < 0) {  // no number (`notAnInteger` is negative too) or a negative one
-    reportPassedOverLine(fileName, lineNumber, idUnreadable);
-    return unreadableId;
-  }
-  return id;
-}
 
 // One more than the ID of the last readable line. Only that line and the unreadable lines after
 // it are read, from the end of the file; those are reported as passed over, in file order.
@@ -40,12 +22,12 @@ std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out
   std::int64_t passedOverLines = 0;
   const auto outcome =
       forEachLineBackward(fileName, [&](std::string_view line, std::int64_t lineStart) {
-        const std::optional<std::int32_t> id = parseInteger(firstField(line), base);
-        if (!id || *id < 0) {
+        const std::int64_t id = lineIdOf(line, base);
+        if (id == unreadableLineId) {
           ++passedOverLines;
           return true;
         }
-        lastId = id;
+        lastId = static_cast<std::int32_t>(id);
         lastIdLineStart = lineStart;
         return false;
       });
@@ -57,7 +39,7 @@ std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out
     // The line numbers are counted only when there are lines to report.
     const std::int64_t firstPassedOver = lastId ? countLineEnds(fileName, lastIdLineStart) + 2 : 1;
     for (std::int64_t line = 0; line < passedOverLines; ++line) {
-      reportPassedOverLine(fileName, firstPassedOver + line, idUnreadable);
+      reportPassedOverLine(fileName, firstPassedOver + line, "its ID cannot be read");
     }
   }
   if (!lastId) return 0;
@@ -74,7 +56,7 @@ void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, st
   const auto outcome =
       forEachLine(registryFileName, [&](std::string_view line, std::int64_t lineNumber) {
         const std::int64_t lineId = readLineId(registryFileName, line, lineNumber, 16);
-        if (lineId == unreadableId) return true;
+        if (lineId == unreadableLineId) return true;
         if (!wantedParsed) {
           wanted = parseInteger(settingId, 16);
           wantedParsed = true;

@@ -21,12 +21,8 @@ bool loadComponentLine(const std::string& fileName, std::int32_t componentId,
                        std::size_t fieldCount, std::optional<FieldValues>& values,
                        std::ostream& out) {
   const auto outcome = forEachLine(fileName, [&](std::string_view line, std::int64_t lineNumber) {
-    const std::optional<std::int32_t> lineId = parseInteger(firstField(line), 10);
-    if (!lineId || *lineId < 0) {
-      reportPassedOverLine(fileName, lineNumber, "its component ID cannot be read");
-      return true;
-    }
-    if (*lineId != componentId) return true;
+    const std::int64_t lineId = readLineId(fileName, line, lineNumber, 10);
+    if (lineId == unreadableLineId || lineId != componentId) return true;
     std::array<std::string_view, mostFields> fields;
     const std::size_t found = splitFields(line, fields);
     if (found < fieldCount) {

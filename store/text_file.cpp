@@ -260,4 +260,16 @@ void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,
             << '\n';
 }
 
+std::int64_t lineIdOf(std::string_view line, int base) {
+  const std::int64_t id = parseIntegerValue(line, base);
+  return id < 0 ? unreadableLineId : id;  // `notAnInteger` is negative too
+}
+
+std::int64_t readLineId(std::string_view fileName, std::string_view line, std::int64_t lineNumber,
+                        int base) {
+  const std::int64_t id = lineIdOf(line, base);
+  if (id == unreadableLineId) reportPassedOverLine(fileName, lineNumber, "its ID cannot be read");
+  return id;
+}
+
 }  // namespace vexilo

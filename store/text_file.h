@@ -91,6 +91,18 @@ bool writeAll(int descriptor, std::string_view text);
 void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,
                           std::string_view reason);
 
+// Marks a store line whose ID cannot be read.
+inline constexpr std::int64_t unreadableLineId = -1;
+
+// The ID at the start of a store line, read in `base`, or `unreadableLineId` when there is no
+// number there or it is negative (IDs in the store never are). Reading stops at the comma that
+// ends the ID field, as at any other character that is no digit.
+std::int64_t lineIdOf(std::string_view line, int base);
+
+// As `lineIdOf`, and reports an unreadable ID as line `lineNumber` of `fileName` passed over.
+std::int64_t readLineId(std::string_view fileName, std::string_view line, std::int64_t lineNumber,
+                        int base);
+
 }  // namespace vexilo
 
 #endif  // VEXILO_STORE_TEXT_FILE_H_
