@@ -2,64 +2,46 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/progress.h"
 #include "core/text_cipher.h"
-#include "store/text_file.h"
+#include "store/file_system.h"
 
 namespace vexilo {
 namespace {
 
 constexpr std::size_t blockSize = 1 << 16;
 
-struct DescriptorCloser {
-  int descriptor;
-  ~DescriptorCloser() {
-    if (descriptor >= 0) ::close(descriptor);
-  }
-};
-
-// Reads up to `buffer.size()` bytes; -1 on a read error.
-ssize_t readBlock(int descriptor, std::vector<char>& buffer) {
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
-    if (got >= 0 || errno != EINTR) return got;
-  }
-}
-
-bool sameFile(int inputDescriptor, const std::string& outputName) {
-  struct stat input {};
-  struct stat output {};
-  return ::fstat(inputDescriptor, &input) == 0 && ::stat(outputName.c_str(), &output) == 0 &&
-         input.st_dev == output.st_dev && input.st_ino == output.st_ino;
-}
-
-void reportError(std::string_view what, const std::string& fileName) {
-  std::cerr << "vexilo: " << what << ' ' << fileName << ": " << std::strerror(errno) << '\n';
+bool sameFile(const FileDescriptor& input, const std::string& outputName) {
+  struct stat inputStatus {};
+  struct stat outputStatus {};
+  return ::fstat(input.get(), &inputStatus) == 0 &&
+         ::stat(outputName.c_str(), &outputStatus) == 0 &&
+         inputStatus.st_dev == outputStatus.st_dev && inputStatus.st_ino == outputStatus.st_ino;
 }
 
 }  // namespace
 
-FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& out) {
+FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& out,
+                            std::ostream& err) {
   out << "enter name of file you wish to encrypt\n";
   std::string inputfile;
   // A name that the end of input cuts off was never finished: it is not opened.
   if (!(in >> inputfile) || in.eof()) return FileModeOutcome::inputEnded;
 
-  const DescriptorCloser fin{::open(inputfile.c_str(), O_RDONLY | O_CLOEXEC)};
+  const FileDescriptor fin = openFile(inputfile, O_RDONLY);
   std::vector<char> block(blockSize);
   // The first block is read at once, so that a file that opens but cannot be read (a directory)
   // is refused like one that does not open.
-  const ssize_t firstBlock = fin.descriptor < 0 ? -1 : readBlock(fin.descriptor, block);
+  const ssize_t firstBlock = fin.isOpen() ? readSome(fin.get(), block.data(), block.size()) : -1;
   if (firstBlock < 0) {
-    out << unableToOpenFileMessage << '\n';
+    reportFileError(err, fin.isOpen() ? "read error in" : "cannot open", inputfile, errno);
+    writeUnableToOpenFile(out);
     return FileModeOutcome::inputUnusable;
   }
 
@@ -67,14 +49,15 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
   std::string outputfile;
   if (!(in >> outputfile) || in.eof()) return FileModeOutcome::inputEnded;
   // Opening the input itself for writing would truncate it before it is read.
-  if (sameFile(fin.descriptor, outputfile)) {
-    out << unableToOpenFileMessage << '\n';
+  if (sameFile(fin, outputfile)) {
+    reportProblem(err, "cannot open " + outputfile + ": it is the input file");
+    writeUnableToOpenFile(out);
     return FileModeOutcome::done;
   }
-  const DescriptorCloser fout{
-      ::open(outputfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-  if (fout.descriptor < 0) {
-    out << unableToOpenFileMessage << '\n';
+  const FileDescriptor fout = openFile(outputfile, O_WRONLY | O_CREAT | O_TRUNC);
+  if (!fout.isOpen()) {
+    reportFileError(err, "cannot open", outputfile, errno);
+    writeUnableToOpenFile(out);
     return FileModeOutcome::done;
   }
 
@@ -83,24 +66,26 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
   bool writeFailed = false;
   bool lastWasLineEnd = true;
   ssize_t got = firstBlock;
-  ProgressIndicator progress(fin.descriptor);
+  ProgressIndicator progress(fin.get());
+  const auto write = [&](std::string_view text) {
+    if (writeFailed) return;
+    if (!writeAll(fout.get(), text)) {
+      reportFileError(err, "write error on", outputfile, errno);
+      writeFailed = true;
+    }
+  };
   while (got > 0) {
     progress.advance(static_cast<std::uint64_t>(got));
     const std::string_view text(block.data(), static_cast<std::size_t>(got));
     enciphered.clear();
     encipherText(machine, text, enciphered, out);
     lastWasLineEnd = text.back() == '\n';
-    if (!writeFailed && !writeAll(fout.descriptor, enciphered)) {
-      reportError("write error on", outputfile);
-      writeFailed = true;
-    }
-    got = readBlock(fin.descriptor, block);
+    write(enciphered);
+    got = readSome(fin.get(), block.data(), block.size());
   }
-  if (got < 0) reportError("read error on", inputfile);
+  if (got < 0) reportFileError(err, "read error in", inputfile, errno);
   // Every line of the output ends in a line end, also when the input's last line has none.
-  if (!lastWasLineEnd && !writeFailed && !writeAll(fout.descriptor, "\n")) {
-    reportError("write error on", outputfile);
-  }
+  if (!lastWasLineEnd) write("\n");
   return FileModeOutcome::done;
 }
 

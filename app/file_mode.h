@@ -17,10 +17,10 @@ enum class FileModeOutcome {
 // Asks for the input and output file names and enciphers the input, line by line, into the output
 // (truncated first), stepping `machine`. Every output line ends in a line end, the last one too.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
-// output cannot be opened or is the input file itself; the input is never changed. A write error
-// on the output is reported on standard error.
+// output cannot be opened or is the input file itself; the input is never changed. Every failure
+// to open, read or write either file also gets a note on `err` naming the file and the reason.
 FileModeOutcome runFileMode(Machine& machine, std::istream& in = std::cin,
-                            std::ostream& out = std::cout);
+                            std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 }  // namespace vexilo
 

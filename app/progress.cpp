@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "store/text_file.h"
+#include "store/file_system.h"
 
 namespace vexilo {
 namespace {

@@ -10,6 +10,7 @@
 #include "settings/registry.h"
 #include "store/component_files.h"
 #include "store/store_lock.h"
+#include "store/file_system.h"
 #include "store/text_file.h"
 
 namespace vexilo {
@@ -78,7 +79,7 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   const std::string formatted = ID + ',' + std::to_string(PB) + ',' + std::to_string(R1) + ',' +
                                 std::to_string(R2) + ',' + std::to_string(R3) + ',' +
                                 std::to_string(REF) + '\n';
-  if (!appendToFile(registryFileName, formatted)) out << unableToOpenFileMessage << '\n';
+  if (!appendLine(registryFileName, formatted)) writeUnableToOpenFile(out);
 }
 
 }  // namespace vexilo

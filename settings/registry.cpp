@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "store/component_files.h"
+#include "store/file_system.h"
 #include "store/text_file.h"
 
 namespace vexilo {
@@ -32,7 +33,7 @@ std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out
         return false;
       });
   if (outcome == LineReadOutcome::unableToOpen) {
-    out << unableToOpenFileMessage << '\n';
+    writeUnableToOpenFile(out);
     return 0;
   }
   if (passedOverLines > 0) {
@@ -85,7 +86,7 @@ void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, st
         REF = ids[5];
         return false;
       });
-  if (outcome == LineReadOutcome::unableToOpen) out << unableToOpenFileMessage << '\n';
+  if (outcome == LineReadOutcome::unableToOpen) writeUnableToOpenFile(out);
 }
 
 std::int32_t nextRotorId(std::ostream& out) { return nextFreeId(rotorFileName, 10, out); }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "store/component_generation.h"
+#include "store/file_system.h"
 #include "store/text_file.h"
 
 namespace vexilo {
@@ -42,7 +43,7 @@ bool loadComponentLine(const std::string& fileName, std::int32_t componentId,
     return false;
   });
   if (outcome == LineReadOutcome::unableToOpen) {
-    out << unableToOpenFileMessage << '\n';
+    writeUnableToOpenFile(out);
     return false;
   }
   return true;
@@ -62,7 +63,7 @@ std::string componentLine(std::int32_t componentId, std::optional<std::int32_t> 
 }
 
 void appendComponent(const std::string& fileName, const std::string& formatted, std::ostream& out) {
-  if (!appendToFile(fileName, formatted)) out << unableToOpenFileMessage << '\n';
+  if (!appendLine(fileName, formatted)) writeUnableToOpenFile(out);
 }
 
 void copyWiring(const FieldValues& values, std::size_t firstEntryField, Wiring& wiring) {

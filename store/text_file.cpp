@@ -60,14 +60,6 @@ int openStoreFile(const std::string& fileName, int flags) {
   return descriptor;
 }
 
-bool endsWithoutLineEnd(int descriptor) {
-  struct stat status {};
-  if (::fstat(descriptor, &status) != 0 || status.st_size == 0) return false;
-  char last = '\n';
-  // A file opened for writing only cannot be checked; it is taken to end in a line end.
-  return ::pread(descriptor, &last, 1, status.st_size - 1) == 1 && last != '\n';
-}
-
 }  // namespace
 
 std::int64_t parseIntegerValue(std::string_view text, int base) {
@@ -96,8 +88,6 @@ std::int64_t parseIntegerValue(std::string_view text, int base) {
   if (magnitude == largestMagnitude) return notAnInteger;
   return static_cast<std::int64_t>(magnitude);
 }
-
-std::string_view firstField(std::string_view line) { return line.substr(0, line.find(',')); }
 
 LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit) {
   const int descriptor = openStoreFile(fileName, O_RDONLY);
@@ -226,32 +216,6 @@ std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
     counted += got;
   }
   return lineEnds;
-}
-
-bool appendToFile(const std::string& fileName, std::string_view text) {
-  int descriptor = openStoreFile(fileName, O_RDWR | O_APPEND | O_CREAT);
-  if (descriptor < 0 && errno == EACCES) {
-    descriptor = openStoreFile(fileName, O_WRONLY | O_APPEND | O_CREAT);
-  }
-  if (descriptor < 0) return false;
-  const DescriptorCloser closer{descriptor};
-
-  std::string record;
-  record.reserve(text.size() + 1);
-  if (endsWithoutLineEnd(descriptor)) record += '\n';
-  record += text;
-  if (!writeAll(descriptor, record)) reportSystemError("write error on", fileName);
-  return true;
-}
-
-bool writeAll(int descriptor, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(descriptor, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
 }
 
 void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,

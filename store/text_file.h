@@ -11,9 +11,6 @@
 
 namespace vexilo {
 
-// The text every failed opening of a data file writes to standard output, on a line of its own.
-inline constexpr std::string_view unableToOpenFileMessage = "unable to open file";
-
 // The number at the start of `text` in `base` (10 or 16): leading white space is skipped, one
 // optional sign is taken, then the digits of the base up to the first other character. No digit,
 // or a value outside the signed 32-bit range, gives nullopt. A "0x" prefix is not taken.
@@ -31,9 +28,6 @@ inline std::optional<std::int32_t> parseInteger(std::string_view text, int base)
   if (value == notAnInteger) return std::nullopt;
   return static_cast<std::int32_t>(value);
 }
-
-// Text of `line` before its first comma; the whole line when it has none.
-std::string_view firstField(std::string_view line);
 
 // Splits `line` at every comma into at most `fields.size()` fields and returns how many it found
 // (fields after the last slot are dropped unread). An empty field stays empty.
@@ -76,16 +70,6 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
 // before a line that starts at offset `length`. Counts what can be read when the file is shorter
 // or cannot be read to there.
 std::int64_t countLineEnds(const std::string& fileName, std::int64_t length);
-
-// Appends `text` to `fileName`, creating it when absent; existing bytes are never changed. When
-// the file's last byte is not a line end, one is written first, so the new text never joins the
-// last line. The whole text goes out in one write. Returns false when the file cannot be opened
-// (it is not a regular file, say); a failed write is reported on standard error.
-bool appendToFile(const std::string& fileName, std::string_view text);
-
-// Writes all of `text` to `descriptor`, going on after interrupted or partial writes; false on a
-// write error (errno tells which).
-bool writeAll(int descriptor, std::string_view text);
 
 // Reports on standard error that line `lineNumber` of `fileName` was passed over, and why.
 void reportPassedOverLine(std::string_view fileName, std::int64_t lineNumber,

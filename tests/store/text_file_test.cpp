@@ -119,29 +119,5 @@ TEST(TextFileTest, ForEachLineStopsWhenAskedAndCannotOpenAbsentFilesOrFolders) {
   EXPECT_EQ(outcome, LineReadOutcome::unableToOpen);
 }
 
-TEST(TextFileTest, AppendingNeverJoinsTheLastLineAndChangesNoExistingByte) {
-  const ScopedTempDir dir;
-  struct Case {
-    const char* before;
-    const char* after;
-  };
-  const Case cases[] = {
-      {"", "new\n"},
-      {"old\n", "old\nnew\n"},
-      {"old", "old\nnew\n"},
-      {"old\r\n", "old\r\nnew\n"},
-      {"old\r", "old\r\nnew\n"},
-  };
-  for (const Case& c : cases) {
-    writeFile("store.txt", c.before);
-    EXPECT_TRUE(appendToFile("store.txt", "new\n"));
-    EXPECT_EQ(readFile("store.txt"), c.after) << '"' << c.before << '"';
-  }
-  EXPECT_TRUE(appendToFile("created.txt", "first\n"));
-  EXPECT_EQ(readFile("created.txt"), "first\n");
-  std::filesystem::create_directory("folder.txt");
-  EXPECT_FALSE(appendToFile("folder.txt", "new\n"));
-}
-
 }  // namespace
 }  // namespace vexilo

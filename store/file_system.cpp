@@ -1,0 +1,175 @@
+#include "store/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace vexilo {
+namespace {
+
+// Makes a newly created file's name durable: its directory entry is on disk too.
+void syncWorkingDirectory() {
+  const FileDescriptor directory = openFile(".", O_RDONLY | O_DIRECTORY);
+  if (directory.isOpen()) ::fsync(directory.get());
+}
+
+// The store file for appending; `created` tells whether this call made it. A file that can only be
+// written is taken only while it is empty: the last byte of any other cannot be read back to see
+// whether it ends its line.
+FileDescriptor openForAppending(const std::string& fileName, std::int64_t& length, bool& created,
+                                std::ostream& err) {
+  bool readable = true;
+  created = false;
+  FileDescriptor file = openStoreFile(fileName, O_RDWR | O_APPEND);
+  if (!file.isOpen() && errno == EACCES) {
+    file = openStoreFile(fileName, O_WRONLY | O_APPEND);
+    readable = false;
+  }
+  if (!file.isOpen() && errno == ENOENT) {
+    file = openStoreFile(fileName, O_RDWR | O_APPEND | O_CREAT | O_EXCL);
+    created = file.isOpen();
+    readable = true;
+  }
+  if (!file.isOpen()) {
+    reportFileError(err, "cannot open", fileName, errno);
+    return FileDescriptor();
+  }
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0) {
+    reportFileError(err, "cannot open", fileName, errno);
+    return FileDescriptor();
+  }
+  length = status.st_size;
+  if (length > 0 && !readable) {
+    reportFileError(err, "cannot read", fileName, EACCES);
+    return FileDescriptor();
+  }
+  return file;
+}
+
+}  // namespace
+
+void writeUnableToOpenFile(std::ostream& out) { out << unableToOpenFileMessage << '\n'; }
+
+FileDescriptor::~FileDescriptor() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    descriptor_ = std::exchange(other.descriptor_, -1);
+  }
+  return *this;
+}
+
+std::string errorText(int errorNumber) {
+  if (errorNumber == notARegularFile) return "not a regular file";
+  return std::strerror(errorNumber);
+}
+
+void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
+                     int errorNumber) {
+  std::string line = "vexilo: ";
+  line.append(what).append(" ").append(fileName).append(": ").append(errorText(errorNumber));
+  line += '\n';
+  err << line << std::flush;
+}
+
+void reportProblem(std::ostream& err, std::string_view text) {
+  std::string line = "vexilo: ";
+  line.append(text) += '\n';
+  err << line << std::flush;
+}
+
+FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode) {
+  int descriptor = -1;
+  do {
+    descriptor = ::open(fileName.c_str(), flags | O_CLOEXEC, mode);
+  } while (descriptor < 0 && errno == EINTR);
+  return FileDescriptor(descriptor);
+}
+
+FileDescriptor openStoreFile(const std::string& fileName, int flags) {
+  FileDescriptor file = openFile(fileName, flags | O_NONBLOCK);
+  if (!file.isOpen()) return file;
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0) return FileDescriptor();
+  if (!S_ISREG(status.st_mode)) {
+    errno = S_ISDIR(status.st_mode) ? EISDIR : notARegularFile;
+    return FileDescriptor();
+  }
+  return file;
+}
+
+ssize_t readSome(int descriptor, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(descriptor, buffer, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+ssize_t readSomeAt(int descriptor, char* buffer, std::size_t size, std::int64_t offset) {
+  for (;;) {
+    const ssize_t got = ::pread(descriptor, buffer, size, static_cast<off_t>(offset));
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+bool writeAll(int descriptor, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(descriptor, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool appendLine(const std::string& fileName, std::string_view line, std::ostream& err) {
+  std::int64_t length = 0;
+  bool created = false;
+  const FileDescriptor file = openForAppending(fileName, length, created, err);
+  if (!file.isOpen()) return false;
+
+  std::string record;
+  record.reserve(line.size() + 1);
+  if (length > 0) {
+    char last = '\n';
+    const ssize_t got = readSomeAt(file.get(), &last, 1, length - 1);
+    if (got != 1) {
+      reportFileError(err, "cannot read", fileName, got == 0 ? EIO : errno);
+      return false;
+    }
+    if (last != '\n') record += '\n';
+  }
+  record += line;
+
+  if (writeAll(file.get(), record) && ::fsync(file.get()) == 0) {
+    if (created) syncWorkingDirectory();
+    return true;
+  }
+  const int writeError = errno;
+  // Whatever part of the line reached the file is taken out again: a cut-off line would name other
+  // components or IDs than the ones the run used. A file this append made is removed again.
+  if (created) {
+    ::unlink(fileName.c_str());
+  } else if (::ftruncate(file.get(), static_cast<off_t>(length)) != 0) {
+    reportFileError(err, "cannot cut back the unfinished line of", fileName, errno);
+  }
+  reportFileError(err, "write error on", fileName, writeError);
+  return false;
+}
+
+}  // namespace vexilo
