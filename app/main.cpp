@@ -1,10 +1,3 @@
-#include <iostream>
+#include "app/standard_output.h"
 
-#include "app/main_loop.h"
-
-int main() {
-  // Standard input stays tied to standard output, so every prompt is shown before its answer is
-  // read; unsynchronised streams keep file and line output fast.
-  std::ios::sync_with_stdio(false);
-  return vexilo::runVexilo(std::cin, std::cout);
-}
+int main() { return vexilo::runOnStandardStreams(); }

@@ -45,7 +45,8 @@ ModeOutcome runLineMode(Machine& machine, std::istream& in, std::ostream& out) {
   }
 }
 
-ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::ostream& out) {
+ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::ostream& out,
+                    std::ostream& err) {
   switch (mode) {
     case 1:
       return runLetterMode(machine, false, in, out);
@@ -54,7 +55,7 @@ ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::
     case 3:
       return runLineMode(machine, in, out);
     case 4:
-      switch (runFileMode(machine, in, out)) {
+      switch (runFileMode(machine, in, out, err)) {
         case FileModeOutcome::done:
           return ModeOutcome::done;
         case FileModeOutcome::inputUnusable:
@@ -71,21 +72,21 @@ ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::
 
 }  // namespace
 
-int runVexilo(std::istream& in, std::ostream& out) {
+int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
   std::string ID;
   std::int32_t R1 = 0;
   std::int32_t R2 = 0;
   std::int32_t R3 = 0;
   std::int32_t REF = 0;
   std::int32_t PB = 0;
-  if (!setupDialogue(ID, R1, R2, R3, REF, PB, in, out)) return 0;
+  if (!setupDialogue(ID, R1, R2, R3, REF, PB, in, out, err)) return 0;
 
   Machine machine;
-  setupRotor(machine.rotor1, R1, false, out);
-  setupRotor(machine.rotor2, R2, false, out);
-  setupRotor(machine.rotor3, R3, false, out);
-  setupReflector(machine.reflector, REF, false, out);
-  loadPlugboard(machine.plugboard, PB, out);
+  setupRotor(machine.rotor1, R1, false, out, err);
+  setupRotor(machine.rotor2, R2, false, out, err);
+  setupRotor(machine.rotor3, R3, false, out, err);
+  setupReflector(machine.reflector, REF, false, out, err);
+  loadPlugboard(machine.plugboard, PB, out, err);
   showWiring(machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector, machine.plugboard,
              out);
 
@@ -99,7 +100,7 @@ int runVexilo(std::istream& in, std::ostream& out) {
     firstPass = false;
     const std::optional<std::int32_t> mode = chooseMode(in, out);
     if (!mode) return 0;
-    const ModeOutcome outcome = runMode(*mode, machine, in, out);
+    const ModeOutcome outcome = runMode(*mode, machine, in, out, err);
     if (outcome != ModeOutcome::done) return 0;
     const std::optional<bool> exitNow = askExit(in, out);
     if (!exitNow || *exitNow) return 0;

@@ -13,7 +13,7 @@
 #include "fuzz/fuzz_directory.h"
 #include "fuzz/reference_store.h"
 #include "store/component_files.h"
-#include "store/text_file.h"
+#include "store/line_reader.h"
 
 namespace {
 

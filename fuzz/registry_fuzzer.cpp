@@ -12,7 +12,7 @@
 #include "fuzz/reference_store.h"
 #include "settings/registry.h"
 #include "store/component_files.h"
-#include "store/text_file.h"
+#include "store/line_reader.h"
 
 namespace {
 

@@ -9,9 +9,8 @@
 #include "core/rotor.h"
 #include "settings/registry.h"
 #include "store/component_files.h"
-#include "store/store_lock.h"
 #include "store/file_system.h"
-#include "store/text_file.h"
+#include "store/store_lock.h"
 
 namespace vexilo {
 namespace {
@@ -27,17 +26,19 @@ std::int32_t following(std::int32_t id) {
 }  // namespace
 
 void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
-                          std::int32_t& REF, std::int32_t& PB, std::ostream& out) {
+                          std::int32_t& REF, std::int32_t& PB, std::ostream& out,
+                          std::ostream& err) {
   std::random_device rd;
   std::mt19937 goodRandom(rd());
 
   // Held until the new setting's line is appended: no other run may read the same next free IDs
   // and store different components or settings under them.
-  const StoreLock storeLock;
-  const std::int32_t refNext = nextReflectorId(out);
-  std::int32_t rotorNext = nextRotorId(out);
-  const std::int32_t pbNext = nextPlugboardId(out);
-  const std::int32_t settingNext = nextSettingId(out);
+  const StoreLock storeLock({rotorFileName, reflectorFileName, plugboardFileName, registryFileName},
+                            err);
+  const std::int32_t refNext = nextReflectorId(out, err);
+  std::int32_t rotorNext = nextRotorId(out, err);
+  const std::int32_t pbNext = nextPlugboardId(out, err);
+  const std::int32_t settingNext = nextSettingId(out, err);
 
   const std::int32_t picked =
       drawUpTo(goodRandom, settingNext == settingIdLimit ? settingNext - 1 : settingNext);
@@ -46,40 +47,61 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   ID = settingIdToUse;
 
   if (picked != settingNext) {
-    lookupSetting(ID, R1, R2, R3, REF, PB, out);
+    lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
     return;
   }
 
+  // The first new component that its file did not take; the setting is stored only without one.
+  std::string missingComponent;
+  const auto stored = [&](bool appended, const char* kind, std::int32_t id,
+                          const std::string& fileName) {
+    if (!appended && missingComponent.empty()) {
+      missingComponent =
+          "its new " + std::string(kind) + ' ' + std::to_string(id) + " is not in " + fileName;
+    }
+  };
   Reflector tempReflector;
   Plugboard tempPlugboard;
   Rotor tempRotor;
   REF = drawUpTo(goodRandom, refNext);
-  if (REF == refNext) setupReflector(tempReflector, REF, true, out);
+  if (REF == refNext) {
+    stored(setupReflector(tempReflector, REF, true, out, err), "reflector", REF, reflectorFileName);
+  }
   PB = drawUpTo(goodRandom, pbNext);
   if (PB == pbNext) {
-    setupPlugboard(tempPlugboard, PB, drawUpTo(goodRandom, maximumCableCount), true, out);
+    const std::int32_t cables = drawUpTo(goodRandom, maximumCableCount);
+    stored(setupPlugboard(tempPlugboard, PB, cables, true, out, err), "plugboard", PB,
+           plugboardFileName);
   }
   R1 = drawUpTo(goodRandom, rotorNext);
   if (R1 == rotorNext) {
-    setupRotor(tempRotor, R1, true, out);
+    stored(setupRotor(tempRotor, R1, true, out, err), "rotor", R1, rotorFileName);
     rotorNext = following(rotorNext);
   }
   do {
     R2 = drawUpTo(goodRandom, rotorNext);
   } while (R2 == R1);
   if (R2 == rotorNext) {
-    setupRotor(tempRotor, R2, true, out);
+    stored(setupRotor(tempRotor, R2, true, out, err), "rotor", R2, rotorFileName);
     rotorNext = following(rotorNext);
   }
   do {
     R3 = drawUpTo(goodRandom, rotorNext);
   } while (R3 == R1 || R3 == R2);
-  if (R3 == rotorNext) setupRotor(tempRotor, R3, true, out);
+  if (R3 == rotorNext) {
+    stored(setupRotor(tempRotor, R3, true, out, err), "rotor", R3, rotorFileName);
+  }
 
+  // A registry line that named a component its file lacks would make a setting that can never be
+  // enciphered with again; the run still uses the setting, as when the registry cannot be written.
+  if (!missingComponent.empty()) {
+    reportProblem(err, "setting " + ID + " was not stored: " + missingComponent);
+    return;
+  }
   const std::string formatted = ID + ',' + std::to_string(PB) + ',' + std::to_string(R1) + ',' +
                                 std::to_string(R2) + ',' + std::to_string(R3) + ',' +
                                 std::to_string(REF) + '\n';
-  if (!appendLine(registryFileName, formatted)) writeUnableToOpenFile(out);
+  if (!appendLine(registryFileName, formatted, err)) writeUnableToOpenFile(out);
 }
 
 }  // namespace vexilo

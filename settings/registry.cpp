@@ -4,11 +4,10 @@
 #include <array>
 #include <limits>
 #include <optional>
-#include <string_view>
 
 #include "store/component_files.h"
 #include "store/file_system.h"
-#include "store/text_file.h"
+#include "store/line_reader.h"
 
 namespace vexilo {
 namespace {
@@ -17,30 +16,30 @@ constexpr std::size_t registryFieldCount = 6;
 
 // One more than the ID of the last readable line. Only that line and the unreadable lines after
 // it are read, from the end of the file; those are reported as passed over, in file order.
-std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out) {
+std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out,
+                        std::ostream& err) {
   std::optional<std::int32_t> lastId;
   std::int64_t lastIdLineStart = 0;
-  std::int64_t passedOverLines = 0;
-  const auto outcome =
-      forEachLineBackward(fileName, [&](std::string_view line, std::int64_t lineStart) {
-        const std::int64_t id = lineIdOf(line, base);
-        if (id == unreadableLineId) {
-          ++passedOverLines;
-          return true;
-        }
-        lastId = static_cast<std::int32_t>(id);
-        lastIdLineStart = lineStart;
-        return false;
-      });
-  if (outcome == LineReadOutcome::unableToOpen) {
+  std::int64_t passedOverCount = 0;
+  const auto visit = [&](LineCursor& line, std::int64_t lineStart) {
+    lastId = readLineId(line, base);
+    if (!lastId) {
+      ++passedOverCount;
+      return true;
+    }
+    lastIdLineStart = lineStart;
+    return false;
+  };
+  if (forEachLineBackward(fileName, visit, err) == LineReadOutcome::unableToOpen) {
     writeUnableToOpenFile(out);
     return 0;
   }
-  if (passedOverLines > 0) {
+  if (passedOverCount > 0) {
     // The line numbers are counted only when there are lines to report.
     const std::int64_t firstPassedOver = lastId ? countLineEnds(fileName, lastIdLineStart) + 2 : 1;
-    for (std::int64_t line = 0; line < passedOverLines; ++line) {
-      reportPassedOverLine(fileName, firstPassedOver + line, "its ID cannot be read");
+    PassedOverLines passedOver(fileName, err);
+    for (std::int64_t line = 0; line < passedOverCount; ++line) {
+      passedOver.add(firstPassedOver + line, "its ID cannot be read");
     }
   }
   if (!lastId) return 0;
@@ -50,53 +49,63 @@ std::int32_t nextFreeId(const std::string& fileName, int base, std::ostream& out
 }  // namespace
 
 void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
-                   std::int32_t& REF, std::int32_t& PB, std::ostream& out) {
+                   std::int32_t& REF, std::int32_t& PB, std::ostream& out, std::ostream& err) {
   R1 = R2 = R3 = REF = PB = settingNotFound;
   std::optional<std::int32_t> wanted;
   bool wantedParsed = false;
-  const auto outcome =
-      forEachLine(registryFileName, [&](std::string_view line, std::int64_t lineNumber) {
-        const std::int64_t lineId = readLineId(registryFileName, line, lineNumber, 16);
-        if (lineId == unreadableLineId) return true;
-        if (!wantedParsed) {
-          wanted = parseInteger(settingId, 16);
-          wantedParsed = true;
-        }
-        // An ID typed that is no hexadecimal number matches no line.
-        if (!wanted) return false;
-        if (lineId != *wanted) return true;
-        std::array<std::string_view, registryFieldCount> fields;
-        if (splitFields(line, fields) < registryFieldCount) {
-          reportPassedOverLine(registryFileName, lineNumber, "it has too few fields");
-          return true;
-        }
-        std::array<std::int32_t, registryFieldCount> ids{};
-        for (std::size_t field = 1; field < registryFieldCount; ++field) {
-          const auto id = parseInteger(fields[field], 10);
-          if (!id) {
-            reportPassedOverLine(registryFileName, lineNumber, "a component ID cannot be read");
-            return true;
-          }
-          ids[field] = *id;
-        }
-        PB = ids[1];
-        R1 = ids[2];
-        R2 = ids[3];
-        R3 = ids[4];
-        REF = ids[5];
-        return false;
-      });
-  if (outcome == LineReadOutcome::unableToOpen) writeUnableToOpenFile(out);
+  PassedOverLines passedOver(registryFileName, err);
+  const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
+    const std::optional<std::int32_t> lineId = readLineId(line, 16);
+    if (!lineId) {
+      passedOver.add(lineNumber, "its ID cannot be read");
+      return true;
+    }
+    if (!wantedParsed) {
+      wanted = parseInteger(settingId, 16);
+      wantedParsed = true;
+    }
+    // An ID typed that is no hexadecimal number matches no line.
+    if (!wanted) return false;
+    if (*lineId != *wanted) return true;
+    std::array<std::int32_t, registryFieldCount> ids{};
+    for (std::size_t field = 1; field < registryFieldCount; ++field) {
+      if (!line.hasField()) {
+        passedOver.add(lineNumber, "it has too few fields");
+        return true;
+      }
+      const std::optional<std::int32_t> id = line.readNumberField(10);
+      if (!id) {
+        passedOver.add(lineNumber, "a component ID cannot be read");
+        return true;
+      }
+      ids[field] = *id;
+    }
+    PB = ids[1];
+    R1 = ids[2];
+    R2 = ids[3];
+    R3 = ids[4];
+    REF = ids[5];
+    return false;
+  };
+  if (forEachLine(registryFileName, visit, err) == LineReadOutcome::unableToOpen) {
+    writeUnableToOpenFile(out);
+  }
 }
 
-std::int32_t nextRotorId(std::ostream& out) { return nextFreeId(rotorFileName, 10, out); }
+std::int32_t nextRotorId(std::ostream& out, std::ostream& err) {
+  return nextFreeId(rotorFileName, 10, out, err);
+}
 
-std::int32_t nextReflectorId(std::ostream& out) { return nextFreeId(reflectorFileName, 10, out); }
+std::int32_t nextReflectorId(std::ostream& out, std::ostream& err) {
+  return nextFreeId(reflectorFileName, 10, out, err);
+}
 
-std::int32_t nextPlugboardId(std::ostream& out) { return nextFreeId(plugboardFileName, 10, out); }
+std::int32_t nextPlugboardId(std::ostream& out, std::ostream& err) {
+  return nextFreeId(plugboardFileName, 10, out, err);
+}
 
-std::int32_t nextSettingId(std::ostream& out) {
-  return std::min(nextFreeId(registryFileName, 16, out), settingIdLimit);
+std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
+  return std::min(nextFreeId(registryFileName, 16, out, err), settingIdLimit);
 }
 
 }  // namespace vexilo

@@ -23,20 +23,23 @@ inline constexpr std::int32_t settingIdLimit = 0xFFFFF;
 // Fills the five component IDs from the first readable registry line whose setting ID equals
 // `settingId` read as hexadecimal. Sets all five to `settingNotFound` when there is none, when
 // `settingId` is not a hexadecimal number, or when the registry cannot be opened (which also writes
-// "unable to open file" to `out`). Unreadable lines are passed over with a line on standard error.
+// "unable to open file" to `out`). Unreadable lines are passed over, and failures of the file
+// named, on `err`.
 void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
-                   std::int32_t& REF, std::int32_t& PB, std::ostream& out = std::cout);
+                   std::int32_t& REF, std::int32_t& PB, std::ostream& out = std::cout,
+                   std::ostream& err = std::cerr);
 
 // One more than the ID of the last readable line of the rotor file (a line whose ID cannot be read
 // or is negative is passed over), or 0 for a file with none; never above 2147483647. A file that
-// cannot be opened writes "unable to open file" to `out` and gives 0.
-std::int32_t nextRotorId(std::ostream& out = std::cout);
+// cannot be opened writes "unable to open file" to `out` and gives 0. Passed-over lines and
+// failures of the file are noted on `err`.
+std::int32_t nextRotorId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 // As `nextRotorId`, for the reflector file.
-std::int32_t nextReflectorId(std::ostream& out = std::cout);
+std::int32_t nextReflectorId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 // As `nextRotorId`, for the plugboard file.
-std::int32_t nextPlugboardId(std::ostream& out = std::cout);
+std::int32_t nextPlugboardId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 // As `nextRotorId`, for the registry, whose IDs are hexadecimal; never above `settingIdLimit`.
-std::int32_t nextSettingId(std::ostream& out = std::cout);
+std::int32_t nextSettingId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 }  // namespace vexilo
 

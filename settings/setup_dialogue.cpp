@@ -21,14 +21,15 @@ void printMenu(std::ostream& out) {
 }  // namespace
 
 bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
-                   std::int32_t& REF, std::int32_t& PB, std::istream& in, std::ostream& out) {
+                   std::int32_t& REF, std::int32_t& PB, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
   bool done = false;
   while (!done) {
     printMenu(out);
     char selection = 0;
     if (!(in >> selection)) return false;
     if (selection == '1') {
-      createRandomSettings(ID, R1, R2, R3, REF, PB, out);
+      createRandomSettings(ID, R1, R2, R3, REF, PB, out, err);
       if (R1 == settingNotFound) {
         out << "something went wrong, please try again\n";
       } else {
@@ -39,7 +40,7 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
       // An ID that the end of input cuts off was never finished: it is not looked up.
       if (!(in >> ID) || in.eof()) return false;
       if (ID == "-1") continue;
-      lookupSetting(ID, R1, R2, R3, REF, PB, out);
+      lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
       if (R1 == settingNotFound) {
         out << "ID not found: Please try agian\n";
       } else {

@@ -15,7 +15,7 @@ namespace vexilo {
 // obtained (an ID that the end of input cuts off is not looked up).
 bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
                    std::int32_t& REF, std::int32_t& PB, std::istream& in = std::cin,
-                   std::ostream& out = std::cout);
+                   std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 // The four lines of the settings print-out: heading, column titles, values and an empty line.
 void printSettings(const std::string& ID, std::int32_t R1, std::int32_t R2, std::int32_t R3,

@@ -6,7 +6,7 @@
 
 #include "store/component_generation.h"
 #include "store/file_system.h"
-#include "store/text_file.h"
+#include "store/line_reader.h"
 
 namespace vexilo {
 namespace {
@@ -15,34 +15,38 @@ namespace {
 constexpr std::size_t mostFields = 2 + alphabetSize;
 using FieldValues = std::array<std::int32_t, mostFields>;
 
-// Reads the first line of `fileName` whose ID is `componentId` and whose first `fieldCount` fields
-// all read as numbers into `values`. Returns false, and writes the failure line, when the file
-// cannot be opened; a missing ID leaves `values` untouched and returns true.
+// Reads the first readable line of `fileName` whose ID is `componentId` and whose first
+// `fieldCount` fields all hold numbers into `values`. Returns false, and writes the failure line,
+// when the file cannot be opened; a missing ID leaves `values` untouched and returns true.
 bool loadComponentLine(const std::string& fileName, std::int32_t componentId,
                        std::size_t fieldCount, std::optional<FieldValues>& values,
-                       std::ostream& out) {
-  const auto outcome = forEachLine(fileName, [&](std::string_view line, std::int64_t lineNumber) {
-    const std::int64_t lineId = readLineId(fileName, line, lineNumber, 10);
-    if (lineId == unreadableLineId || lineId != componentId) return true;
-    std::array<std::string_view, mostFields> fields;
-    const std::size_t found = splitFields(line, fields);
-    if (found < fieldCount) {
-      reportPassedOverLine(fileName, lineNumber, "it has too few fields");
+                       std::ostream& out, std::ostream& err) {
+  PassedOverLines passedOver(fileName, err);
+  const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
+    const std::optional<std::int32_t> lineId = readLineId(line, 10);
+    if (!lineId) {
+      passedOver.add(lineNumber, "its ID cannot be read");
       return true;
     }
+    if (*lineId != componentId) return true;
     FieldValues parsed{};
-    for (std::size_t field = 0; field < fieldCount; ++field) {
-      const std::optional<std::int32_t> value = parseInteger(fields[field], 10);
+    parsed[0] = *lineId;
+    for (std::size_t field = 1; field < fieldCount; ++field) {
+      if (!line.hasField()) {
+        passedOver.add(lineNumber, "it has too few fields");
+        return true;
+      }
+      const std::optional<std::int32_t> value = line.readNumberField(10);
       if (!value) {
-        reportPassedOverLine(fileName, lineNumber, "a field cannot be read as a number");
+        passedOver.add(lineNumber, "a field cannot be read as a number");
         return true;
       }
       parsed[field] = *value;
     }
     values = parsed;
     return false;
-  });
-  if (outcome == LineReadOutcome::unableToOpen) {
+  };
+  if (forEachLine(fileName, visit, err) == LineReadOutcome::unableToOpen) {
     writeUnableToOpenFile(out);
     return false;
   }
@@ -62,8 +66,11 @@ std::string componentLine(std::int32_t componentId, std::optional<std::int32_t> 
   return formatted;
 }
 
-void appendComponent(const std::string& fileName, const std::string& formatted, std::ostream& out) {
-  if (!appendLine(fileName, formatted)) writeUnableToOpenFile(out);
+bool appendComponent(const std::string& fileName, const std::string& formatted, std::ostream& out,
+                     std::ostream& err) {
+  if (appendLine(fileName, formatted, err)) return true;
+  writeUnableToOpenFile(out);
+  return false;
 }
 
 void copyWiring(const FieldValues& values, std::size_t firstEntryField, Wiring& wiring) {
@@ -74,60 +81,63 @@ void copyWiring(const FieldValues& values, std::size_t firstEntryField, Wiring& 
 
 }  // namespace
 
-void setupRotor(Rotor& rotor, std::int32_t componentId, bool generate, std::ostream& out) {
+bool setupRotor(Rotor& rotor, std::int32_t componentId, bool generate, std::ostream& out,
+                std::ostream& err) {
   rotor = Rotor{};
   if (generate) {
     generateRotorWiring(rotor);
-    appendComponent(rotorFileName, componentLine(componentId, std::nullopt, rotor.initialWiring),
-                    out);
-    return;
+    return appendComponent(rotorFileName,
+                           componentLine(componentId, std::nullopt, rotor.initialWiring), out, err);
   }
   std::optional<FieldValues> values;
-  if (!loadComponentLine(rotorFileName, componentId, 1 + alphabetSize, values, out) || !values) {
-    return;
+  if (!loadComponentLine(rotorFileName, componentId, 1 + alphabetSize, values, out, err)) {
+    return false;
   }
-  copyWiring(*values, 1, rotor.initialWiring);
-  rotor.currentWiring = rotor.initialWiring;
+  if (values) {
+    copyWiring(*values, 1, rotor.initialWiring);
+    rotor.currentWiring = rotor.initialWiring;
+  }
+  return true;
 }
 
-void setupReflector(Reflector& reflector, std::int32_t componentId, bool generate,
-                    std::ostream& out) {
+bool setupReflector(Reflector& reflector, std::int32_t componentId, bool generate,
+                    std::ostream& out, std::ostream& err) {
   reflector = Reflector{};
   if (generate) {
     generateReflectorWiring(reflector);
-    appendComponent(reflectorFileName, componentLine(componentId, std::nullopt, reflector.wiring),
-                    out);
-    return;
+    return appendComponent(reflectorFileName,
+                           componentLine(componentId, std::nullopt, reflector.wiring), out, err);
   }
   std::optional<FieldValues> values;
-  if (!loadComponentLine(reflectorFileName, componentId, 1 + alphabetSize, values, out) ||
-      !values) {
-    return;
+  if (!loadComponentLine(reflectorFileName, componentId, 1 + alphabetSize, values, out, err)) {
+    return false;
   }
-  copyWiring(*values, 1, reflector.wiring);
+  if (values) copyWiring(*values, 1, reflector.wiring);
+  return true;
 }
 
-void setupPlugboard(Plugboard& plugboard, std::int32_t componentId, std::int32_t cableCount,
-                    bool generate, std::ostream& out) {
-  if (!generate) {
-    loadPlugboard(plugboard, componentId, out);
-    return;
-  }
+bool setupPlugboard(Plugboard& plugboard, std::int32_t componentId, std::int32_t cableCount,
+                    bool generate, std::ostream& out, std::ostream& err) {
+  if (!generate) return loadPlugboard(plugboard, componentId, out, err);
   plugboard = Plugboard{};
   generatePlugboardWiring(plugboard, cableCount);
-  appendComponent(plugboardFileName,
-                  componentLine(componentId, plugboard.cableCount, plugboard.wiring), out);
+  return appendComponent(plugboardFileName,
+                         componentLine(componentId, plugboard.cableCount, plugboard.wiring), out,
+                         err);
 }
 
-void loadPlugboard(Plugboard& plugboard, std::int32_t componentId, std::ostream& out) {
+bool loadPlugboard(Plugboard& plugboard, std::int32_t componentId, std::ostream& out,
+                   std::ostream& err) {
   plugboard = Plugboard{};
   std::optional<FieldValues> values;
-  if (!loadComponentLine(plugboardFileName, componentId, 2 + alphabetSize, values, out) ||
-      !values) {
-    return;
+  if (!loadComponentLine(plugboardFileName, componentId, 2 + alphabetSize, values, out, err)) {
+    return false;
   }
-  plugboard.cableCount = (*values)[1];
-  copyWiring(*values, 2, plugboard.wiring);
+  if (values) {
+    plugboard.cableCount = (*values)[1];
+    copyWiring(*values, 2, plugboard.wiring);
+  }
+  return true;
 }
 
 }  // namespace vexilo

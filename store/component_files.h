@@ -24,25 +24,27 @@ inline const std::string plugboardFileName = "ExistingPlugBoardSettings26.txt";
 
 // Resets `rotor` to a newly made record, then with `generate` false loads the first readable line
 // of the rotor file whose ID is `componentId` into both wirings. With `generate` true makes a new
-// random rotor and appends it under `componentId`. A file that cannot be opened writes
-// "unable to open file" to `out` and leaves the reset record (a load) or the new rotor unstored (a
-// generation). An ID that is not found leaves the reset record, whose first entry -1 marks it as
-// not loaded. Lines that cannot be read are passed over with a line on standard error.
-void setupRotor(Rotor& rotor, std::int32_t componentId, bool generate,
-                std::ostream& out = std::cout);
+// random rotor and appends its line under `componentId`, whole or not at all. Returns false, having
+// written "unable to open file" to `out`, when the file cannot be opened, read or appended to; the
+// record then stays reset (a load) or holds the new rotor that the file does not (a generation).
+// An ID that is not found leaves the reset record, whose first entry -1 marks it as not loaded.
+// Lines that cannot be read are passed over, and every failure of the file is named, on `err`.
+bool setupRotor(Rotor& rotor, std::int32_t componentId, bool generate,
+                std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 // As `setupRotor`, for the reflector file.
-void setupReflector(Reflector& reflector, std::int32_t componentId, bool generate,
-                    std::ostream& out = std::cout);
+bool setupReflector(Reflector& reflector, std::int32_t componentId, bool generate,
+                    std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 // As `setupRotor`, for the plugboard file; a new plugboard gets `cableCount` cables (held to 0 to
 // 13). A load ignores `cableCount` and is exactly `loadPlugboard`.
-void setupPlugboard(Plugboard& plugboard, std::int32_t componentId, std::int32_t cableCount,
-                    bool generate, std::ostream& out = std::cout);
+bool setupPlugboard(Plugboard& plugboard, std::int32_t componentId, std::int32_t cableCount,
+                    bool generate, std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
 // Loads the plugboard with `componentId`: its cable count and wiring. A plugboard that is not
-// found, or whose file cannot be opened, is left as a newly made record.
-void loadPlugboard(Plugboard& plugboard, std::int32_t componentId, std::ostream& out = std::cout);
+// found, or whose file cannot be used, is left as a newly made record. Returns as `setupRotor`.
+bool loadPlugboard(Plugboard& plugboard, std::int32_t componentId, std::ostream& out = std::cout,
+                   std::ostream& err = std::cerr);
 
 }  // namespace vexilo
 

@@ -1,25 +1,37 @@
-// An exclusive advisory lock that lets one run at a time add to the store of the working
-// directory, so that two runs never hand out the same ID for different contents.
+// An exclusive advisory lock that lets one run at a time add to a store, so that two runs never
+// hand out the same ID for different contents: neither runs in one directory nor runs in different
+// directories whose store files are the same files (symbolic or hard links to one store).
 #ifndef VEXILO_STORE_STORE_LOCK_H_
 #define VEXILO_STORE_STORE_LOCK_H_
 
+#include <initializer_list>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "store/file_system.h"
+
 namespace vexilo {
 
-// Locks the working directory itself (no file is made) for as long as the holder lives, waiting
-// while another run holds the lock; the lock goes with the holder, whichever way its scope is left,
-// and with the process when it dies. When the directory cannot be locked, a line on standard error
-// says so and the holder holds nothing: the run goes on unlocked.
+// Locks, for as long as the holder lives, the working directory, each of the store's `fileNames`
+// that exists, and the directory that a store file's symbolic link points into (where a file not
+// yet made will be made), all in one order that every run shares (by device and inode), waiting
+// while another run holds any of them. The locks go with the holder, whichever way its scope is
+// left, and with the process when it dies. No file is made. What cannot be locked is said on `err`,
+// and the run goes on without that lock.
 class StoreLock {
  public:
-  StoreLock();
-  ~StoreLock();
+  explicit StoreLock(std::initializer_list<std::string_view> fileNames,
+                     std::ostream& err = std::cerr);
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
 
-  bool held() const { return descriptor_ >= 0; }
+  // True when every lock was taken.
+  bool held() const { return held_; }
 
  private:
-  int descriptor_ = -1;
+  std::vector<FileDescriptor> locked_;
+  bool held_ = true;
 };
 
 }  // namespace vexilo

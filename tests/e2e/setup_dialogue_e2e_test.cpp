@@ -244,11 +244,17 @@ TEST(RandomSettingSessionTest, ARegistryThatCannotBeWrittenStillGivesTheNewSetti
   EXPECT_TRUE(std::filesystem::is_empty(registryFile));
 }
 
-TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenLeavesRotorsThatWereNeverStored) {
+// A setting whose new rotors could not be stored was once stored all the same, naming rotors that
+// no later run could load.
+TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenKeepsTheSettingOutOfTheRegistry) {
   ScopedTempDir dir;
   std::filesystem::create_directory(rotorFile);
   const ProgramRun run = runSession("1\n1\nab-\n1\n");
-  EXPECT_EQ(readFile(registryFile), "0,0,0,1,2,0\n");
+  EXPECT_EQ(readFile(registryFile), "<absent>");
+  EXPECT_NE(run.standardError.find("vexilo: setting 0 was not stored: its new rotor 0 is not in " +
+                                   rotorFile + "\n"),
+            std::string::npos)
+      << run.standardError;
   const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
   const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
   ASSERT_TRUE(reflector && plugboard);

@@ -11,7 +11,7 @@
 
 #include "settings/registry.h"
 #include "store/component_files.h"
-#include "store/text_file.h"
+#include "store/line_reader.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo {

@@ -29,7 +29,7 @@ bool directoryLockIsFree() {
 TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
   ScopedTempDir directory;
   {
-    const StoreLock lock;
+    const StoreLock lock({});
     EXPECT_TRUE(lock.held());
     EXPECT_FALSE(directoryLockIsFree());
   }
@@ -41,10 +41,10 @@ TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
 // a thread stands for the second run (a forked child would share the first lock's description).
 TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
   ScopedTempDir directory;
-  auto first = std::make_unique<StoreLock>();
+  auto first = std::make_unique<StoreLock>(std::initializer_list<std::string_view>{});
   std::atomic<bool> secondHeld = false;
   std::thread second([&] {
-    const StoreLock lock;
+    const StoreLock lock({});
     secondHeld = lock.held();
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1,0 +1,77 @@
+#include "app/standard_output.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
+#include <string_view>
+
+#include "app/main_loop.h"
+#include "store/file_system.h"
+
+namespace vexilo {
+
+DescriptorOutputBuffer::DescriptorOutputBuffer(int descriptor) : descriptor_(descriptor) {
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+DescriptorOutputBuffer::~DescriptorOutputBuffer() { flushBuffer(); }
+
+void DescriptorOutputBuffer::flushBuffer() {
+  const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+  if (!held.empty() && writeError_ == 0 && !writeAll(descriptor_, held)) writeError_ = errno;
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+DescriptorOutputBuffer::int_type DescriptorOutputBuffer::overflow(int_type character) {
+  flushBuffer();
+  if (!traits_type::eq_int_type(character, traits_type::eof())) {
+    *pptr() = traits_type::to_char_type(character);
+    pbump(1);
+  }
+  return traits_type::not_eof(character);
+}
+
+std::streamsize DescriptorOutputBuffer::xsputn(const char* text, std::streamsize count) {
+  const auto room = static_cast<std::streamsize>(epptr() - pptr());
+  if (count <= room) {
+    traits_type::copy(pptr(), text, static_cast<std::size_t>(count));
+    pbump(static_cast<int>(count));
+    return count;
+  }
+  // A text larger than the room left goes out at once, after what is held.
+  flushBuffer();
+  if (writeError_ == 0 &&
+      !writeAll(descriptor_, std::string_view(text, static_cast<std::size_t>(count)))) {
+    writeError_ = errno;
+  }
+  return count;
+}
+
+int DescriptorOutputBuffer::sync() {
+  flushBuffer();
+  return 0;
+}
+
+int runOnStandardStreams() {
+  // A file-size limit makes a write fail like any other error instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Unsynchronised streams keep file and line output fast; standard input stays tied to the
+  // output, so every prompt is shown before its answer is read.
+  std::ios::sync_with_stdio(false);
+  DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
+  std::ostream out(&outputBuffer);
+  std::cin.tie(&out);
+  std::cerr.tie(&out);
+  const int status = runVexilo(std::cin, out, std::cerr);
+  out.flush();
+  std::cin.tie(nullptr);
+  std::cerr.tie(nullptr);
+  const int writeError = outputBuffer.writeError();
+  if (writeError == 0 || writeError == EPIPE) return status;
+  reportProblem(std::cerr, "write error on standard output: " + errorText(writeError));
+  return 1;
+}
+
+}  // namespace vexilo

@@ -1,0 +1,46 @@
+// Standard output through a buffer of the program's own, which remembers why a write failed: a
+// session whose output is lost (a full disk, /dev/full) then ends with a note and status 1 rather
+// than silently.
+#ifndef VEXILO_APP_STANDARD_OUTPUT_H_
+#define VEXILO_APP_STANDARD_OUTPUT_H_
+
+#include <array>
+#include <iostream>
+#include <streambuf>
+
+namespace vexilo {
+
+// Buffers what is written and passes it to `descriptor` when full, when flushed and when it goes.
+// After the first failed write the rest is dropped; the stream using it does not go bad.
+class DescriptorOutputBuffer : public std::streambuf {
+ public:
+  explicit DescriptorOutputBuffer(int descriptor);
+  ~DescriptorOutputBuffer() override;
+  DescriptorOutputBuffer(const DescriptorOutputBuffer&) = delete;
+  DescriptorOutputBuffer& operator=(const DescriptorOutputBuffer&) = delete;
+
+  // The error number of the first failed write, 0 while none failed.
+  int writeError() const { return writeError_; }
+
+ protected:
+  int_type overflow(int_type character) override;
+  std::streamsize xsputn(const char* text, std::streamsize count) override;
+  int sync() override;
+
+ private:
+  void flushBuffer();
+
+  int descriptor_;
+  int writeError_ = 0;
+  std::array<char, 1 << 16> buffer_{};
+};
+
+// Runs a whole session on the process's standard streams and returns its exit status: the
+// session's own, or 1 when standard output could not be written, which is then said on standard
+// error. A closed pipe is no error: it ends the program by its signal as usual, or, where that
+// signal is ignored, quietly.
+int runOnStandardStreams();
+
+}  // namespace vexilo
+
+#endif  // VEXILO_APP_STANDARD_OUTPUT_H_

@@ -1,0 +1,307 @@
+#include "store/line_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "store/file_system.h"
+
+namespace vexilo {
+namespace {
+
+constexpr std::size_t readBlockSize = 1 << 16;
+
+// Value of each byte as a digit of base 10 or 16 in either case; 36 for one that is no digit.
+constexpr std::array<std::uint8_t, 256> digitValues = [] {
+  std::array<std::uint8_t, 256> values{};
+  for (auto& value : values) value = 36;
+  for (int digit = 0; digit < 10; ++digit) values['0' + digit] = static_cast<std::uint8_t>(digit);
+  for (int letter = 0; letter < 26; ++letter) {
+    values['a' + letter] = static_cast<std::uint8_t>(10 + letter);
+    values['A' + letter] = static_cast<std::uint8_t>(10 + letter);
+  }
+  return values;
+}();
+
+// White space before a number; the line end is not, since it ends the field.
+bool isBlank(int character) {
+  return character == ' ' || character == '\t' || character == '\v' || character == '\f' ||
+         character == '\r';
+}
+
+void noteOpenFailure(std::ostream& err, const std::string& fileName, int errorNumber) {
+  // A store file that does not exist yet is a new store, not a fault.
+  if (errorNumber != ENOENT) reportFileError(err, "cannot open", fileName, errorNumber);
+}
+
+// Up to a block of `file` that ends at `end` (the block before it when lines run backwards).
+struct BackwardWindow {
+  int descriptor;
+  std::vector<char> bytes = std::vector<char>(readBlockSize);
+  std::int64_t start = 0;  // file offset of bytes[0]
+  std::int64_t end = 0;    // file offset after the last byte held
+
+  // Holds the block that ends at `blockEnd`; false, with errno set, when it cannot be read.
+  bool load(std::int64_t blockEnd) {
+    const std::int64_t blockStart =
+        std::max<std::int64_t>(0, blockEnd - static_cast<std::int64_t>(bytes.size()));
+    std::int64_t held = 0;
+    while (blockStart + held < blockEnd) {
+      const ssize_t got =
+          readSomeAt(descriptor, bytes.data() + held,
+                     static_cast<std::size_t>(blockEnd - blockStart - held), blockStart + held);
+      if (got <= 0) {
+        if (got == 0) errno = EIO;  // the file shrank under the reading
+        return false;
+      }
+      held += got;
+    }
+    start = blockStart;
+    end = blockEnd;
+    return true;
+  }
+
+  const char* at(std::int64_t offset) const { return bytes.data() + (offset - start); }
+};
+
+}  // namespace
+
+LineCursor::LineCursor(std::string_view text)
+    : next_(text.data()), end_(text.data() + text.size()) {}
+
+LineCursor::LineCursor(int descriptor, char* buffer, std::size_t bufferSize, std::int64_t offset,
+                       std::int64_t limit)
+    : descriptor_(descriptor),
+      buffer_(buffer),
+      bufferSize_(bufferSize),
+      fileOffset_(offset),
+      limit_(limit) {}
+
+bool LineCursor::refill() {
+  if (descriptor_ < 0 || fileOffset_ >= limit_) return false;
+  const auto wanted =
+      static_cast<std::size_t>(std::min<std::int64_t>(limit_ - fileOffset_, bufferSize_));
+  const ssize_t got = readSomeAt(descriptor_, buffer_, wanted, fileOffset_);
+  if (got <= 0) {
+    if (got < 0) readError_ = errno;
+    descriptor_ = -1;
+    return false;
+  }
+  next_ = buffer_;
+  end_ = buffer_ + got;
+  fileOffset_ += got;
+  return true;
+}
+
+int LineCursor::peek() {
+  if (lineEnded_ || (next_ == end_ && !refill())) return -1;
+  return static_cast<unsigned char>(*next_);
+}
+
+void LineCursor::skipRestOfField() {
+  for (;;) {
+    const char* stop = next_;
+    while (stop != end_ && *stop != ',' && *stop != '\n') ++stop;
+    next_ = stop;
+    if (stop != end_) {
+      ++next_;
+      if (*stop == '\n') {
+        fieldAhead_ = false;
+        lineEnded_ = true;
+      }
+      return;
+    }
+    if (!refill()) {
+      fieldAhead_ = false;
+      lineEnded_ = true;
+      return;
+    }
+  }
+}
+
+std::optional<std::int32_t> LineCursor::readNumberField(int base) {
+  if (!fieldAhead_) return std::nullopt;
+  int character = peek();
+  while (isBlank(character)) {
+    ++next_;
+    character = peek();
+  }
+  bool negative = false;
+  if (character == '+' || character == '-') {
+    negative = character == '-';
+    ++next_;
+    character = peek();
+  }
+  // Past the magnitude of the smallest 32-bit value no further digit brings a number back into
+  // range; the digits are still passed over to the end of the field.
+  constexpr std::uint64_t largestMagnitude = std::uint64_t{1} << 31;
+  const auto digitBase = static_cast<unsigned>(base);
+  std::uint64_t magnitude = 0;
+  bool anyDigit = false;
+  while (character >= 0) {
+    const unsigned digit = digitValues[static_cast<std::size_t>(character)];
+    if (digit >= digitBase) break;
+    anyDigit = true;
+    if (magnitude <= largestMagnitude) magnitude = magnitude * digitBase + digit;
+    ++next_;
+    character = peek();
+  }
+  skipRestOfField();
+  if (!anyDigit || magnitude > largestMagnitude) return std::nullopt;
+  if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+  if (magnitude == largestMagnitude) return std::nullopt;
+  return static_cast<std::int32_t>(magnitude);
+}
+
+void LineCursor::skipLine() {
+  while (!lineEnded_) {
+    const void* found = next_ == end_ ? nullptr : std::memchr(next_, '\n', end_ - next_);
+    if (found != nullptr) {
+      next_ = static_cast<const char*>(found) + 1;
+      lineEnded_ = true;
+    } else if (!refill()) {
+      next_ = end_;
+      lineEnded_ = true;
+    }
+  }
+  fieldAhead_ = false;
+}
+
+bool LineCursor::startLine() {
+  lineEnded_ = false;
+  fieldAhead_ = true;
+  return next_ != end_ || refill();
+}
+
+std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
+  LineCursor cursor(text);
+  return cursor.readNumberField(base);
+}
+
+std::optional<std::int32_t> readLineId(LineCursor& line, int base) {
+  const std::optional<std::int32_t> id = line.readNumberField(base);
+  if (id && *id < 0) return std::nullopt;
+  return id;
+}
+
+LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit,
+                            std::ostream& err) {
+  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
+  if (!file.isOpen()) {
+    noteOpenFailure(err, fileName, errno);
+    return LineReadOutcome::unableToOpen;
+  }
+  std::vector<char> buffer(readBlockSize);
+  LineCursor cursor(file.get(), buffer.data(), buffer.size(), 0,
+                    std::numeric_limits<std::int64_t>::max());
+  std::int64_t lineNumber = 0;
+  LineReadOutcome outcome = LineReadOutcome::finished;
+  while (cursor.startLine()) {
+    if (!visit(cursor, ++lineNumber)) {
+      outcome = LineReadOutcome::stopped;
+      break;
+    }
+    cursor.skipLine();
+  }
+  if (cursor.readError() != 0) {
+    reportFileError(err, "read error in", fileName, cursor.readError());
+    // A file of which nothing at all can be read counts as one that cannot be opened.
+    if (lineNumber == 0) return LineReadOutcome::unableToOpen;
+  }
+  return outcome;
+}
+
+LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardLineVisitor& visit,
+                                    std::ostream& err) {
+  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
+  struct stat status {};
+  if (!file.isOpen() || ::fstat(file.get(), &status) != 0) {
+    noteOpenFailure(err, fileName, errno);
+    return LineReadOutcome::unableToOpen;
+  }
+  if (status.st_size == 0) return LineReadOutcome::finished;
+
+  BackwardWindow window{file.get()};
+  // Lines longer than the window are read forwards again from their start, into a block of their
+  // own; only as much of them as the visitor asks for.
+  std::vector<char> longLine(readBlockSize);
+  bool anyVisited = false;
+  const auto readFailed = [&] {
+    reportFileError(err, "read error in", fileName, errno);
+    return anyVisited ? LineReadOutcome::finished : LineReadOutcome::unableToOpen;
+  };
+
+  if (!window.load(status.st_size)) return readFailed();
+  // A line end as the file's last byte ends the last line; it starts no empty line after it.
+  std::int64_t lineEnd = status.st_size;
+  if (*window.at(lineEnd - 1) == '\n') --lineEnd;
+  for (;;) {
+    std::int64_t lineStart = 0;
+    for (std::int64_t searchEnd = lineEnd; searchEnd > 0;) {
+      if (searchEnd <= window.start || searchEnd > window.end) {
+        if (!window.load(searchEnd)) return readFailed();
+      }
+      const char* const from = window.at(window.start);
+      const void* found = ::memrchr(from, '\n', static_cast<std::size_t>(searchEnd - window.start));
+      if (found != nullptr) {
+        lineStart = window.start + (static_cast<const char*>(found) - from) + 1;
+        break;
+      }
+      searchEnd = window.start;
+    }
+    const bool held = lineStart >= window.start && lineEnd <= window.end;
+    LineCursor cursor =
+        held ? LineCursor(std::string_view(window.at(lineStart),
+                                           static_cast<std::size_t>(lineEnd - lineStart)))
+             : LineCursor(file.get(), longLine.data(), longLine.size(), lineStart, lineEnd);
+    anyVisited = true;
+    if (!visit(cursor, lineStart)) return LineReadOutcome::stopped;
+    if (cursor.readError() != 0) {
+      errno = cursor.readError();
+      return readFailed();
+    }
+    if (lineStart == 0) return LineReadOutcome::finished;
+    lineEnd = lineStart - 1;
+  }
+}
+
+std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
+  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
+  if (!file.isOpen()) return 0;
+  std::vector<char> buffer(readBlockSize);
+  std::int64_t lineEnds = 0;
+  std::int64_t counted = 0;
+  while (counted < length) {
+    const auto wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(length - counted, readBlockSize));
+    const ssize_t got = readSome(file.get(), buffer.data(), wanted);
+    if (got <= 0) break;
+    lineEnds += std::count(buffer.data(), buffer.data() + got, '\n');
+    counted += got;
+  }
+  return lineEnds;
+}
+
+PassedOverLines::PassedOverLines(std::string_view fileName, std::ostream& err)
+    : fileName_(fileName), err_(err) {}
+
+PassedOverLines::~PassedOverLines() {
+  if (count_ <= passedOverLinesNamed) return;
+  reportProblem(err_, std::string(fileName_) + ": " +
+                          std::to_string(count_ - passedOverLinesNamed) +
+                          " more lines passed over");
+}
+
+void PassedOverLines::add(std::int64_t lineNumber, std::string_view reason) {
+  if (++count_ > passedOverLinesNamed) return;
+  reportProblem(err_, std::string(fileName_) + ": line " + std::to_string(lineNumber) +
+                          " passed over: " + std::string(reason));
+}
+
+}  // namespace vexilo
