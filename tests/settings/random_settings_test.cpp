@@ -25,13 +25,16 @@ struct Setting {
   std::string ID = "unset";
   std::int32_t R1 = -9, R2 = -9, R3 = -9, REF = -9, PB = -9;
   std::string out;
+  std::string err;
 };
 
 Setting createSetting() {
   Setting s;
   std::ostringstream out;
-  createRandomSettings(s.ID, s.R1, s.R2, s.R3, s.REF, s.PB, out);
+  std::ostringstream err;
+  createRandomSettings(s.ID, s.R1, s.R2, s.R3, s.REF, s.PB, out, err);
   s.out = out.str();
+  s.err = err.str();
   return s;
 }
 
@@ -129,9 +132,8 @@ void expectValidComponents(const Setting& s) {
 TEST(RandomSettingsTest, AnEmptyDirectoryGetsSettingZeroOfFiveNewComponents) {
   for (int run = 0; run < 20; ++run) {
     const ScopedTempDir dir;
-    ::testing::internal::CaptureStderr();
     const Setting s = createSetting();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(s.err, "");
     EXPECT_EQ(s.out,
               "unable to open file\nunable to open file\nunable to open file\n"
               "unable to open file\n");
@@ -154,9 +156,8 @@ TEST(RandomSettingsTest, TheNextFreeIdsAreReadReflectorRotorPlugboardRegistry) {
   const std::string order[] = {reflectorFileName, rotorFileName, plugboardFileName,
                                registryFileName};
   for (const std::string& name : order) writeFile(name, "x\n");  // a line passed over
-  ::testing::internal::CaptureStderr();
   const Setting s = createSetting();
-  const std::vector<std::string> diagnostics = linesOf(::testing::internal::GetCapturedStderr());
+  const std::vector<std::string> diagnostics = linesOf(s.err);
   ASSERT_EQ(diagnostics.size(), 4U);
   for (int n = 0; n < 4; ++n) {
     EXPECT_NE(diagnostics[n].find(order[n]), std::string::npos) << diagnostics[n];

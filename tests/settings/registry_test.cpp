@@ -17,11 +17,12 @@ namespace {
 using testing::ScopedTempDir;
 using testing::writeFile;
 
+// Counts the lines that `action` writes to the error stream it is given.
 template <typename Action>
-long stderrLines(Action action) {
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+long errorLines(Action action) {
+  std::ostringstream err;
+  action(err);
+  const std::string diagnostics = err.str();
   return std::count(diagnostics.begin(), diagnostics.end(), '\n');
 }
 
@@ -67,9 +68,10 @@ TEST(RegistryTest, LookupFindsTheFirstLineWhoseIdHasTheSameHexadecimalValue) {
     if (c.registry) writeFile(registryFileName, *c.registry);
     Components ids = {7, 7, 7, 7, 7};
     std::ostringstream out;
-    EXPECT_EQ(
-        stderrLines([&] { lookupSetting(c.typedId, ids[0], ids[1], ids[2], ids[3], ids[4], out); }),
-        c.passedOverLines)
+    EXPECT_EQ(errorLines([&](std::ostream& err) {
+                lookupSetting(c.typedId, ids[0], ids[1], ids[2], ids[3], ids[4], out, err);
+              }),
+              c.passedOverLines)
         << c.name;
     EXPECT_EQ(ids, c.expected) << c.name;
     EXPECT_EQ(out.str(), c.expectedOut) << c.name;
@@ -113,11 +115,11 @@ TEST(RegistryTest, NextFreeIdIsOneMoreThanTheLastReadableId) {
     }
     std::ostringstream out;
     std::int32_t next[4] = {};
-    EXPECT_EQ(stderrLines([&] {
-                next[0] = nextRotorId(out);
-                next[1] = nextReflectorId(out);
-                next[2] = nextPlugboardId(out);
-                next[3] = nextSettingId(out);
+    EXPECT_EQ(errorLines([&](std::ostream& err) {
+                next[0] = nextRotorId(out, err);
+                next[1] = nextReflectorId(out, err);
+                next[2] = nextPlugboardId(out, err);
+                next[3] = nextSettingId(out, err);
               }),
               c.passedOverLines)
         << c.name;

@@ -31,12 +31,12 @@ std::string entries(const Wiring& wiring) {
 
 std::string line(const std::string& id, int shift) { return id + entries(shifted(shift)) + "\n"; }
 
-// Counts the lines written to standard error while `action` runs.
+// Counts the lines that `action` writes to the error stream it is given.
 template <typename Action>
-long stderrLines(Action action) {
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+long errorLines(Action action) {
+  std::ostringstream err;
+  action(err);
+  const std::string diagnostics = err.str();
   return std::count(diagnostics.begin(), diagnostics.end(), '\n');
 }
 
@@ -87,7 +87,9 @@ TEST(ComponentFilesTest, RotorLoadsFollowTheLineRules) {
     rotor.initialWiring.fill(5);
     rotor.currentWiring.fill(6);
     std::ostringstream out;
-    EXPECT_EQ(stderrLines([&] { setupRotor(rotor, c.requestedId, false, out); }), c.passedOverLines)
+    EXPECT_EQ(
+        errorLines([&](std::ostream& err) { setupRotor(rotor, c.requestedId, false, out, err); }),
+        c.passedOverLines)
         << c.name;
     EXPECT_EQ(out.str(), c.expectedOut) << c.name;
     Rotor expected;
@@ -108,7 +110,9 @@ TEST(ComponentFilesTest, ReflectorLoadsFollowTheLineRules) {
     reflector.wiring.fill(5);
     reflector.size = 3;
     std::ostringstream out;
-    EXPECT_EQ(stderrLines([&] { setupReflector(reflector, c.requestedId, false, out); }),
+    EXPECT_EQ(errorLines([&](std::ostream& err) {
+                setupReflector(reflector, c.requestedId, false, out, err);
+              }),
               c.passedOverLines)
         << c.name;
     EXPECT_EQ(out.str(), c.expectedOut) << c.name;
@@ -140,11 +144,11 @@ TEST(ComponentFilesTest, PlugboardLoadsTakeTheCableCountThenTheWiring) {
       plugboard.wiring.fill(5);
       plugboard.cableCount = 9;
       std::ostringstream out;
-      EXPECT_EQ(stderrLines([&] {
+      EXPECT_EQ(errorLines([&](std::ostream& err) {
                   if (throughSetup) {
-                    setupPlugboard(plugboard, c.requestedId, 13, false, out);
+                    setupPlugboard(plugboard, c.requestedId, 13, false, out, err);
                   } else {
-                    loadPlugboard(plugboard, c.requestedId, out);
+                    loadPlugboard(plugboard, c.requestedId, out, err);
                   }
                 }),
                 c.passedOverLines)
@@ -164,10 +168,10 @@ TEST(ComponentFilesTest, EachPassedOverLineIsReportedWithTheFileAndItsLineNumber
   writeFile(reflectorFileName, "\nx\n" + line("7", 1) + "8,1\n");
   Reflector reflector;
   std::ostringstream out;
-  ::testing::internal::CaptureStderr();
-  setupReflector(reflector, 7, false, out);
-  setupReflector(reflector, 8, false, out);
-  const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+  std::ostringstream err;
+  setupReflector(reflector, 7, false, out, err);
+  setupReflector(reflector, 8, false, out, err);
+  const std::string diagnostics = err.str();
   std::istringstream lines(diagnostics);
   const char* expected[] = {"line 1", "line 2", "line 1", "line 2", "line 4"};
   for (const char* lineNumber : expected) {
@@ -185,7 +189,7 @@ TEST(ComponentFilesTest, APlugboardLineWithTheFieldsOfARotorLineIsPassedOver) {
   writeFile(plugboardFileName, line("7", 1));  // 27 fields: one wiring entry short
   Plugboard plugboard;
   std::ostringstream out;
-  EXPECT_EQ(stderrLines([&] { loadPlugboard(plugboard, 7, out); }), 1);
+  EXPECT_EQ(errorLines([&](std::ostream& err) { loadPlugboard(plugboard, 7, out, err); }), 1);
   EXPECT_EQ(plugboard.wiring, Plugboard{}.wiring);
 }
 
