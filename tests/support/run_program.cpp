@@ -3,12 +3,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace vexilo::testing {
 namespace {
@@ -20,7 +25,7 @@ void setNonBlocking(int descriptor) {
 }  // namespace
 
 ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
-                      const std::string& program) {
+                      const std::string& program, const ProgramOptions& options) {
   int toChild[2];
   int fromChildOut[2];
   int fromChildErr[2];
@@ -28,12 +33,37 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
       ::pipe2(fromChildErr, O_CLOEXEC) != 0) {
     std::abort();
   }
+  // Made before the fork: the child of a program with threads may only make async-signal-safe
+  // calls. A variable of the options takes the place of the test's own of that name.
+  std::vector<std::string> environment = options.environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    const std::string_view name(*variable, std::strcspn(*variable, "="));
+    const bool replaced = std::any_of(
+        options.environment.begin(), options.environment.end(), [&](const std::string& given) {
+          return given.compare(0, name.size() + 1, std::string(name) + "=") == 0;
+        });
+    if (!replaced) environment.emplace_back(*variable);
+  }
+  std::vector<char*> environmentPointers;
+  for (std::string& variable : environment) environmentPointers.push_back(variable.data());
+  environmentPointers.push_back(nullptr);
+  char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+
   const pid_t child = ::fork();
   if (child == 0) {
     ::dup2(toChild[0], 0);
     ::dup2(fromChildOut[1], 1);
     ::dup2(fromChildErr[1], 2);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
+      ::_exit(126);
+    }
+    if (options.fileSizeLimit) {
+      const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    // The program starts with the signals it would get from a shell: none ignored.
+    ::signal(SIGPIPE, SIG_DFL);
+    ::execve(program.c_str(), arguments, environmentPointers.data());
     ::_exit(127);
   }
   ::close(toChild[0]);

@@ -2,7 +2,9 @@
 #ifndef VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
 #define VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vexilo::testing {
 
@@ -13,10 +15,18 @@ struct ProgramRun {
   bool timedOut = false;  // killed after the time limit
 };
 
+// How the program is started, beyond its standard input.
+struct ProgramOptions {
+  std::string workingDirectory;                // empty: the test's own
+  std::vector<std::string> environment;        // "NAME=value", added to the test's own
+  std::optional<unsigned long> fileSizeLimit;  // in bytes, as `ulimit -f` sets it
+};
+
 // Runs `program` (the built vexilo by default) with `standardInput` as its whole standard input,
 // which then ends; kills it after `timeLimitSeconds`.
 ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds = 20.0,
-                      const std::string& program = VEXILO_BINARY);
+                      const std::string& program = VEXILO_BINARY,
+                      const ProgramOptions& options = {});
 
 }  // namespace vexilo::testing
 
