@@ -2,6 +2,7 @@
 // directory in its place) and checks the record and the output against a plain second reading.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "fuzz/fuzz_directory.h"
 #include "fuzz/reference_store.h"
 #include "store/component_files.h"
+#include "store/file_system.h"
 #include "store/line_reader.h"
 
 namespace {
@@ -65,17 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           : vexilo::fuzzing::referenceLookup(contents, componentId, fieldCount, 10);
 
   std::ostringstream out;
+  std::ostringstream err;
   if (kind == 0) {
     vexilo::Rotor rotor;
     rotor.currentWiring[3] = 77;
-    vexilo::setupRotor(rotor, componentId, false, out);
+    vexilo::setupRotor(rotor, componentId, false, out, err);
     check(rotor.initialWiring == expectedWiring(values, 1));
     check(rotor.currentWiring == rotor.initialWiring);
     check(rotor.size == vexilo::alphabetSize);
   } else if (kind == 1) {
     vexilo::Reflector reflector;
     reflector.wiring[5] = 9;
-    vexilo::setupReflector(reflector, componentId, false, out);
+    vexilo::setupReflector(reflector, componentId, false, out, err);
     check(reflector.wiring == expectedWiring(values, 1));
     check(reflector.size == vexilo::alphabetSize);
   } else {
@@ -83,14 +86,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plugboard.cableCount = 5;
     plugboard.wiring[7] = 3;
     if (kind == 2) {
-      vexilo::loadPlugboard(plugboard, componentId, out);
+      vexilo::loadPlugboard(plugboard, componentId, out, err);
     } else {
-      vexilo::setupPlugboard(plugboard, componentId, 13, false, out);
+      vexilo::setupPlugboard(plugboard, componentId, 13, false, out, err);
     }
     check(plugboard.wiring == expectedWiring(values, 2));
     check(plugboard.cableCount == (values ? (*values)[1] : 0));
     check(plugboard.size == vexilo::alphabetSize);
   }
+  // One read names at most ten passed-over lines and counts the rest on one more line.
+  const std::string notes = err.str();
+  check(std::count(notes.begin(), notes.end(), '\n') <= vexilo::passedOverLinesNamed + 1);
   // The only line a load writes is the failure line of a file that cannot be opened.
   check(out.str() ==
         (directoryInstead ? std::string(vexilo::unableToOpenFileMessage) + '\n' : std::string()));

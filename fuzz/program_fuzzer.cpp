@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::istringstream in(standardInput);
   std::ostringstream out;
-  check(vexilo::runVexilo(in, out) == 0);
+  std::ostringstream err;
+  check(vexilo::runVexilo(in, out, err) == 0);
 
   // The store is only ever appended to: every byte that stood in a file still stands there, unless
   // file mode was told to write over that file by name.

@@ -3,6 +3,7 @@
 // result and every output line against a plain second reading.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "fuzz/reference_store.h"
 #include "settings/registry.h"
 #include "store/component_files.h"
+#include "store/file_system.h"
 #include "store/line_reader.h"
 
 namespace {
@@ -54,8 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::ostringstream out;
+  std::ostringstream err;
+  // One read of a file names at most ten passed-over lines and counts the rest on one more line.
+  const auto checkNotes = [&] {
+    const std::string notes = err.str();
+    check(std::count(notes.begin(), notes.end(), '\n') <= vexilo::passedOverLinesNamed + 1);
+    err.str("");
+  };
   std::int32_t R1 = 7, R2 = 7, R3 = 7, REF = 7, PB = 7;
-  vexilo::lookupSetting(typedId, R1, R2, R3, REF, PB, out);
+  vexilo::lookupSetting(typedId, R1, R2, R3, REF, PB, out, err);
+  checkNotes();
   const auto wanted = vexilo::fuzzing::referenceNumber(typedId, 16);
   const auto line = unopenable[0] || !wanted
                         ? std::nullopt
@@ -74,14 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto checkReader = [&](std::int32_t next, std::size_t file, std::int32_t expected) {
     check(next == expected);
     check(out.str() == (unopenable[file] ? failureLine : std::string()));
+    checkNotes();
   };
   out.str("");
-  checkReader(vexilo::nextSettingId(out), 0, std::min(expectedNext(0, 16), vexilo::settingIdLimit));
+  checkReader(vexilo::nextSettingId(out, err), 0,
+              std::min(expectedNext(0, 16), vexilo::settingIdLimit));
   out.str("");
-  checkReader(vexilo::nextRotorId(out), 1, expectedNext(1, 10));
+  checkReader(vexilo::nextRotorId(out, err), 1, expectedNext(1, 10));
   out.str("");
-  checkReader(vexilo::nextReflectorId(out), 2, expectedNext(2, 10));
+  checkReader(vexilo::nextReflectorId(out, err), 2, expectedNext(2, 10));
   out.str("");
-  checkReader(vexilo::nextPlugboardId(out), 3, expectedNext(3, 10));
+  checkReader(vexilo::nextPlugboardId(out, err), 3, expectedNext(3, 10));
   return 0;
 }

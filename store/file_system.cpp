@@ -22,17 +22,14 @@ void syncWorkingDirectory() {
 // whether it ends its line.
 FileDescriptor openForAppending(const std::string& fileName, std::int64_t& length, bool& created,
                                 std::ostream& err) {
+  // Appends are made under the store's lock, so nothing makes the file between here and the open.
+  struct stat before {};
+  created = ::stat(fileName.c_str(), &before) != 0 && errno == ENOENT;
   bool readable = true;
-  created = false;
-  FileDescriptor file = openStoreFile(fileName, O_RDWR | O_APPEND);
+  FileDescriptor file = openStoreFile(fileName, O_RDWR | O_APPEND | O_CREAT);
   if (!file.isOpen() && errno == EACCES) {
-    file = openStoreFile(fileName, O_WRONLY | O_APPEND);
+    file = openStoreFile(fileName, O_WRONLY | O_APPEND | O_CREAT);
     readable = false;
-  }
-  if (!file.isOpen() && errno == ENOENT) {
-    file = openStoreFile(fileName, O_RDWR | O_APPEND | O_CREAT | O_EXCL);
-    created = file.isOpen();
-    readable = true;
   }
   if (!file.isOpen()) {
     reportFileError(err, "cannot open", fileName, errno);

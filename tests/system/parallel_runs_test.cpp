@@ -1,6 +1,7 @@
 // Many runs of the program at once in one directory, each making a random setting.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <latch>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@ struct WorkerResult {
 };
 
 void recordRun(const ProgramRun& program, WorkerResult& result) {
+  if (!program.standardError.empty()) result.faults.push_back(program.standardError);
   const auto printed = printedSetting(program.standardOutput);
   if (program.exitStatus != 0 || !printed) {
     result.faults.push_back("run ended with status " + std::to_string(program.exitStatus) + ":\n" +
@@ -100,6 +102,47 @@ TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds
   }
   std::cout << "runs started together: " << rounds << " rounds of " << parallelProcesses << ", "
             << settingsMade << " settings\n";
+}
+
+// Two directories whose store files were links to one store each locked only their own directory,
+// and handed out the same IDs in half of the rounds.
+TEST(ParallelRunsTest, RunsInTwoDirectoriesLinkedToOneStoreNeverHandOutOneIdTwice) {
+  const int rounds = runsFor(40, 10);
+  const std::string storeFiles[] = {"ExistingRotorSettings26.txt",
+                                    "ExistingReflectorSettings26.txt",
+                                    "ExistingPlugBoardSettings26.txt", "initalSettings26.txt"};
+  std::size_t settingsMade = 0;
+  for (int round = 0; round < rounds; ++round) {
+    ScopedTempDir directory;
+    // The store is new: the links point at files that the first run makes.
+    std::filesystem::create_directory("shared");
+    for (const std::string linked : {"one", "two"}) {
+      std::filesystem::create_directory(linked);
+      for (const std::string& name : storeFiles) {
+        std::filesystem::create_symlink("../shared/" + name, linked + "/" + name);
+      }
+    }
+    std::vector<WorkerResult> results(parallelProcesses);
+    std::latch start(parallelProcesses);
+    std::vector<std::thread> workers;
+    for (int worker = 0; worker < parallelProcesses; ++worker) {
+      workers.emplace_back([&, worker] {
+        ProgramOptions options;
+        options.workingDirectory = worker % 2 == 0 ? "one" : "two";
+        start.arrive_and_wait();
+        recordRun(runProgram("1\n", 20.0, VEXILO_BINARY, options), results[worker]);
+      });
+    }
+    for (std::thread& worker : workers) worker.join();
+    std::filesystem::current_path("shared");
+    const StoreReport store = checkStore();
+    std::filesystem::current_path("..");
+    EXPECT_EQ(checkRuns(results, store), static_cast<std::size_t>(parallelProcesses));
+    settingsMade += store.settings.size();
+    if (::testing::Test::HasFailure()) break;
+  }
+  std::cout << "runs in two linked directories: " << rounds << " rounds of " << parallelProcesses
+            << ", " << settingsMade << " settings\n";
 }
 
 }  // namespace
