@@ -105,18 +105,28 @@ int LineCursor::peek() {
 }
 
 void LineCursor::skipRestOfField() {
+  afterNumber_ = false;
   for (;;) {
+    // Most fields end right after their number; a long one is searched a block at a time.
     const char* stop = next_;
-    while (stop != end_ && *stop != ',' && *stop != '\n') ++stop;
-    next_ = stop;
+    const char* const quickEnd = end_ - next_ > 16 ? next_ + 16 : end_;
+    while (stop != quickEnd && *stop != ',' && *stop != '\n') ++stop;
+    if (stop == quickEnd && stop != end_) {
+      const auto rest = static_cast<std::size_t>(end_ - stop);
+      const char* lineEnd = static_cast<const char*>(std::memchr(stop, '\n', rest));
+      const char* comma = static_cast<const char*>(std::memchr(
+          stop, ',', static_cast<std::size_t>((lineEnd == nullptr ? end_ : lineEnd) - stop)));
+      stop = comma != nullptr ? comma : lineEnd != nullptr ? lineEnd : end_;
+    }
     if (stop != end_) {
-      ++next_;
+      next_ = stop + 1;
       if (*stop == '\n') {
         fieldAhead_ = false;
         lineEnded_ = true;
       }
       return;
     }
+    next_ = end_;
     if (!refill()) {
       fieldAhead_ = false;
       lineEnded_ = true;
@@ -125,8 +135,13 @@ void LineCursor::skipRestOfField() {
   }
 }
 
+bool LineCursor::hasField() {
+  if (afterNumber_) skipRestOfField();
+  return fieldAhead_;
+}
+
 std::optional<std::int32_t> LineCursor::readNumberField(int base) {
-  if (!fieldAhead_) return std::nullopt;
+  if (!hasField()) return std::nullopt;
   int character = peek();
   while (isBlank(character)) {
     ++next_;
@@ -152,7 +167,9 @@ std::optional<std::int32_t> LineCursor::readNumberField(int base) {
     ++next_;
     character = peek();
   }
-  skipRestOfField();
+  // The rest of the field is passed over only when another field is asked for: a line whose ID
+  // is all that is read is passed over by one search for its end.
+  afterNumber_ = true;
   if (!anyDigit || magnitude > largestMagnitude) return std::nullopt;
   if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
   if (magnitude == largestMagnitude) return std::nullopt;
@@ -160,6 +177,7 @@ std::optional<std::int32_t> LineCursor::readNumberField(int base) {
 }
 
 void LineCursor::skipLine() {
+  afterNumber_ = false;
   while (!lineEnded_) {
     const void* found = next_ == end_ ? nullptr : std::memchr(next_, '\n', end_ - next_);
     if (found != nullptr) {
@@ -174,12 +192,15 @@ void LineCursor::skipLine() {
 }
 
 bool LineCursor::startLine() {
+  afterNumber_ = false;
   lineEnded_ = false;
   fieldAhead_ = true;
   return next_ != end_ || refill();
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view text, int base) {
+  // A text is no store line: a line end in it is white space like any other.
+  while (!text.empty() && (isBlank(text.front()) || text.front() == '\n')) text.remove_prefix(1);
   LineCursor cursor(text);
   return cursor.readNumberField(base);
 }

@@ -26,7 +26,7 @@ class LineCursor {
              std::int64_t limit);
 
   // True while the line has a field that has not been read.
-  bool hasField() const { return fieldAhead_; }
+  bool hasField();
 
   // The number at the start of the next field: white space is skipped, one optional sign is taken,
   // then the digits of `base` (10 or 16, either case) up to the first other character; whatever
@@ -58,6 +58,7 @@ class LineCursor {
   std::int64_t limit_ = 0;       // no byte at or after this offset is read
   bool fieldAhead_ = true;
   bool lineEnded_ = false;
+  bool afterNumber_ = false;  // within a field, past its number
   int readError_ = 0;
 };
 

@@ -49,6 +49,7 @@ TEST(LineReaderTest, ParseIntegerTakesWhiteSpaceASignAndTheDigitsOfTheBase) {
       {"01F", 16, 31},
       {"0001F", 16, 31},
       {"1F,3,0", 16, 31},
+      {"\n 1F", 16, 31},
       {"1g", 16, 1},
       {"0x1F", 16, 0},
       {"FFFFF", 16, 0xFFFFF},
