@@ -1,7 +1,6 @@
 #include "app/file_mode.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <string>
@@ -16,14 +15,6 @@ namespace vexilo {
 namespace {
 
 constexpr std::size_t blockSize = 1 << 16;
-
-bool sameFile(const FileDescriptor& input, const std::string& outputName) {
-  struct stat inputStatus {};
-  struct stat outputStatus {};
-  return ::fstat(input.get(), &inputStatus) == 0 &&
-         ::stat(outputName.c_str(), &outputStatus) == 0 &&
-         inputStatus.st_dev == outputStatus.st_dev && inputStatus.st_ino == outputStatus.st_ino;
-}
 
 }  // namespace
 
@@ -49,7 +40,7 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
   std::string outputfile;
   if (!(in >> outputfile) || in.eof()) return FileModeOutcome::inputEnded;
   // Opening the input itself for writing would truncate it before it is read.
-  if (sameFile(fin, outputfile)) {
+  if (isSameFile(fin, outputfile)) {
     reportProblem(err, "cannot open " + outputfile + ": it is the input file");
     writeUnableToOpenFile(out);
     return FileModeOutcome::done;

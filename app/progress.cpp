@@ -1,6 +1,6 @@
 #include "app/progress.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -36,12 +36,10 @@ std::string progressText(std::uint64_t bytesDone, std::uint64_t totalBytes,
 ProgressIndicator::ProgressIndicator(int inputDescriptor, int terminalDescriptor,
                                      Clock::time_point start)
     : start_(start), lastDrawn_(start) {
-  struct stat input {};
-  if (::isatty(terminalDescriptor) == 1 && ::fstat(inputDescriptor, &input) == 0 &&
-      S_ISREG(input.st_mode) &&
-      static_cast<std::uint64_t>(input.st_size) > progressThresholdBytes) {
+  const std::optional<std::uint64_t> inputSize = regularFileSize(inputDescriptor);
+  if (::isatty(terminalDescriptor) == 1 && inputSize && *inputSize > progressThresholdBytes) {
     terminalDescriptor_ = terminalDescriptor;
-    totalBytes_ = static_cast<std::uint64_t>(input.st_size);
+    totalBytes_ = *inputSize;
   }
 }
 

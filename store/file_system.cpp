@@ -106,6 +106,19 @@ FileDescriptor openStoreFile(const std::string& fileName, int flags) {
   return file;
 }
 
+bool isSameFile(const FileDescriptor& file, const std::string& fileName) {
+  struct stat open {};
+  struct stat named {};
+  return ::fstat(file.get(), &open) == 0 && ::stat(fileName.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+std::optional<std::uint64_t> regularFileSize(int descriptor) {
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
 ssize_t readSome(int descriptor, char* buffer, std::size_t size) {
   for (;;) {
     const ssize_t got = ::read(descriptor, buffer, size);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,13 @@ FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode = 06
 // block the program (the file is opened non-blocking) and a device cannot feed it endless data.
 // Not open on failure, with errno set (`notARegularFile` for anything but a regular file).
 FileDescriptor openStoreFile(const std::string& fileName, int flags);
+
+// Whether `fileName` names the file that `file` has open (the same device and inode), so that
+// opening it for writing would truncate what is being read.
+bool isSameFile(const FileDescriptor& file, const std::string& fileName);
+
+// The size of the regular file open on `descriptor`; nullopt for anything else.
+std::optional<std::uint64_t> regularFileSize(int descriptor);
 
 // Reads up to `size` bytes, going on after interruptions: the count read, 0 at the end of the
 // file, -1 on an error (errno says which). `readSomeAt` reads at `offset` and leaves the file's

@@ -47,7 +47,11 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
   std::vector<char*> environmentPointers;
   for (std::string& variable : environment) environmentPointers.push_back(variable.data());
   environmentPointers.push_back(nullptr);
-  char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+  std::vector<char*> arguments = {const_cast<char*>(program.c_str())};
+  for (const std::string& argument : options.arguments) {
+    arguments.push_back(const_cast<char*>(argument.c_str()));
+  }
+  arguments.push_back(nullptr);
 
   const pid_t child = ::fork();
   if (child == 0) {
@@ -63,7 +67,7 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
     }
     // The program starts with the signals it would get from a shell: none ignored.
     ::signal(SIGPIPE, SIG_DFL);
-    ::execve(program.c_str(), arguments, environmentPointers.data());
+    ::execve(program.c_str(), arguments.data(), environmentPointers.data());
     ::_exit(127);
   }
   ::close(toChild[0]);
