@@ -87,11 +87,8 @@ void reportProblem(std::ostream& err, std::string_view text) {
 }
 
 FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode) {
-  int descriptor = -1;
-  do {
-    descriptor = ::open(fileName.c_str(), flags | O_CLOEXEC, mode);
-  } while (descriptor < 0 && errno == EINTR);
-  return FileDescriptor(descriptor);
+  return FileDescriptor(
+      retryWhileInterrupted([&] { return ::open(fileName.c_str(), flags | O_CLOEXEC, mode); }));
 }
 
 FileDescriptor openStoreFile(const std::string& fileName, int flags) {
@@ -120,23 +117,18 @@ std::optional<std::uint64_t> regularFileSize(int descriptor) {
 }
 
 ssize_t readSome(int descriptor, char* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t got = ::read(descriptor, buffer, size);
-    if (got >= 0 || errno != EINTR) return got;
-  }
+  return retryWhileInterrupted([&] { return ::read(descriptor, buffer, size); });
 }
 
 ssize_t readSomeAt(int descriptor, char* buffer, std::size_t size, std::int64_t offset) {
-  for (;;) {
-    const ssize_t got = ::pread(descriptor, buffer, size, static_cast<off_t>(offset));
-    if (got >= 0 || errno != EINTR) return got;
-  }
+  return retryWhileInterrupted(
+      [&] { return ::pread(descriptor, buffer, size, static_cast<off_t>(offset)); });
 }
 
 bool writeAll(int descriptor, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t written = ::write(descriptor, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
+    const ssize_t written =
+        retryWhileInterrupted([&] { return ::write(descriptor, text.data(), text.size()); });
     if (written < 0) return false;
     if (written == 0) {
       errno = EIO;

@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
@@ -53,6 +54,15 @@ void reportFileError(std::ostream& err, std::string_view what, std::string_view 
 
 // Writes "vexilo: <text>" as one line to `err`.
 void reportProblem(std::ostream& err, std::string_view text);
+
+// Makes the system call `call` until a signal no longer interrupts it (it fails with EINTR), and
+// returns its last result.
+template <typename SystemCall>
+auto retryWhileInterrupted(SystemCall call) {
+  auto result = call();
+  while (result < 0 && errno == EINTR) result = call();
+  return result;
+}
 
 // Opens `fileName` with `flags` (close-on-exec is added); not open on failure, with errno set.
 FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode = 0666);

@@ -68,11 +68,7 @@ StoreLock::StoreLock(std::initializer_list<std::string_view> fileNames, std::ost
                             }),
                 targets.end());
   for (LockTarget& target : targets) {
-    int locked = -1;
-    do {
-      locked = ::flock(target.file.get(), LOCK_EX);
-    } while (locked != 0 && errno == EINTR);
-    if (locked != 0) {
+    if (retryWhileInterrupted([&] { return ::flock(target.file.get(), LOCK_EX); }) != 0) {
       if (held_) reportProblem(err, "the store cannot be locked: " + errorText(errno));
       held_ = false;
       continue;
