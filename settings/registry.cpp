@@ -67,24 +67,16 @@ void lookupSetting(std::string settingId, std::int32_t& R1, std::int32_t& R2, st
     // An ID typed that is no hexadecimal number matches no line.
     if (!wanted) return false;
     if (*lineId != *wanted) return true;
-    std::array<std::int32_t, registryFieldCount> ids{};
-    for (std::size_t field = 1; field < registryFieldCount; ++field) {
-      if (!line.hasField()) {
-        passedOver.add(lineNumber, "it has too few fields");
-        return true;
-      }
-      const std::optional<std::int32_t> id = line.readNumberField(10);
-      if (!id) {
-        passedOver.add(lineNumber, "a component ID cannot be read");
-        return true;
-      }
-      ids[field] = *id;
+    std::array<std::int32_t, registryFieldCount - 1> ids{};
+    if (const auto unreadable = readNumberFields(line, ids)) {
+      passedOver.add(lineNumber, *unreadable);
+      return true;
     }
-    PB = ids[1];
-    R1 = ids[2];
-    R2 = ids[3];
-    R3 = ids[4];
-    REF = ids[5];
+    PB = ids[0];
+    R1 = ids[1];
+    R2 = ids[2];
+    R3 = ids[3];
+    REF = ids[4];
     return false;
   };
   if (forEachLine(registryFileName, visit, err) == LineReadOutcome::unableToOpen) {

@@ -31,17 +31,10 @@ bool loadComponentLine(const std::string& fileName, std::int32_t componentId,
     if (*lineId != componentId) return true;
     FieldValues parsed{};
     parsed[0] = *lineId;
-    for (std::size_t field = 1; field < fieldCount; ++field) {
-      if (!line.hasField()) {
-        passedOver.add(lineNumber, "it has too few fields");
-        return true;
-      }
-      const std::optional<std::int32_t> value = line.readNumberField(10);
-      if (!value) {
-        passedOver.add(lineNumber, "a field cannot be read as a number");
-        return true;
-      }
-      parsed[field] = *value;
+    if (const auto unreadable =
+            readNumberFields(line, std::span(parsed).subspan(1, fieldCount - 1))) {
+      passedOver.add(lineNumber, *unreadable);
+      return true;
     }
     values = parsed;
     return false;

@@ -211,6 +211,16 @@ std::optional<std::int32_t> readLineId(LineCursor& line, int base) {
   return id;
 }
 
+std::optional<std::string_view> readNumberFields(LineCursor& line, std::span<std::int32_t> values) {
+  for (std::int32_t& value : values) {
+    if (!line.hasField()) return "it has too few fields";
+    const std::optional<std::int32_t> number = line.readNumberField(10);
+    if (!number) return "a field cannot be read as a number";
+    value = *number;
+  }
+  return std::nullopt;
+}
+
 LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit,
                             std::ostream& err) {
   const FileDescriptor file = openStoreFile(fileName, O_RDONLY);

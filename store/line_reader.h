@@ -9,6 +9,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,11 @@ std::optional<std::int32_t> parseInteger(std::string_view text, int base);
 // The ID in the first field of a store line, read in `base`; nullopt when there is no number there
 // or it is negative (no ID in the store is).
 std::optional<std::int32_t> readLineId(LineCursor& line, int base);
+
+// Reads the line's next `values.size()` fields as decimal numbers into `values`. Returns nullopt
+// when all were read, or why the line cannot be: "it has too few fields" or "a field cannot be
+// read as a number".
+std::optional<std::string_view> readNumberFields(LineCursor& line, std::span<std::int32_t> values);
 
 enum class LineReadOutcome { unableToOpen, finished, stopped };
 
