@@ -37,12 +37,11 @@ SessionLine parseExampleLine(const std::string& source) {
 
 bool isLetter(char c) { return c >= 'a' && c <= 'z'; }
 
-// Where `piece` stands in `output` from `position` on, or npos. When `anyLetter`, a letter a to z
-// of the piece matches any letter a to z.
+// Where `piece` first stands in `output` from `position` on, or npos. When `anyLetter`, a letter
+// a to z of the piece matches any letter a to z.
 std::size_t findPiece(const std::string& output, const std::string& piece, std::size_t position,
                       bool anyLetter) {
-  const std::size_t exact = output.find(piece, position);
-  if (exact != std::string::npos || !anyLetter) return exact;
+  if (!anyLetter) return output.find(piece, position);
   for (std::size_t at = position; at + piece.size() <= output.size(); ++at) {
     std::size_t i = 0;
     while (i < piece.size() &&
