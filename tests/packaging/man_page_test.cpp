@@ -1,90 +1,18 @@
-// The manual page: it formats without warnings, and its examples are the program's real output.
+// The manual page: it formats without warnings, and its examples, and the README's sample session,
+// are the program's real output.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "tests/e2e/e2e_support.h"
+#include "tests/packaging/documented_session.h"
 #include "tests/packaging/packaging_support.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo::testing {
 namespace {
-
-// One line of an example block, split into what the program writes and what the user types (set
-// in bold).
-struct ExampleLine {
-  std::string written;  // with a gap ("\n") where typed text stood
-  std::string typed;
-};
-
-struct ExampleBlock {
-  std::string section;  // the .SH heading the block stands under
-  std::vector<ExampleLine> lines;
-};
-
-ExampleLine parseExampleLine(const std::string& source) {
-  ExampleLine line;
-  bool bold = false;
-  for (std::size_t i = 0; i < source.size(); ++i) {
-    if (source[i] != '\\' || i + 1 == source.size()) {
-      (bold ? line.typed : line.written) += source[i];
-      continue;
-    }
-    const char escaped = source[++i];
-    if (escaped == 'f' && i + 1 < source.size()) {
-      const bool wasBold = bold;
-      bold = source[++i] == 'B';
-      if (wasBold && !bold) line.written += '\n';
-    } else if (escaped == '-') {
-      (bold ? line.typed : line.written) += '-';
-    } else if (escaped == 'e') {
-      (bold ? line.typed : line.written) += '\\';
-    } else if (escaped != '&') {
-      ADD_FAILURE() << "unexpected escape \\" << escaped << " in example line: " << source;
-    }
-  }
-  return line;
-}
-
-std::vector<ExampleBlock> exampleBlocks(const std::string& page) {
-  std::vector<ExampleBlock> blocks;
-  std::string section;
-  bool inBlock = false;
-  for (std::size_t start = 0; start < page.size();) {
-    const std::size_t end = page.find('\n', start);
-    const std::string line = page.substr(start, end - start);
-    start = end == std::string::npos ? page.size() : end + 1;
-    if (line.starts_with(".SH ")) section = line.substr(4);
-    if (line == ".EX") {
-      inBlock = true;
-      blocks.push_back({section, {}});
-    } else if (line == ".EE") {
-      inBlock = false;
-    } else if (inBlock) {
-      blocks.back().lines.push_back(parseExampleLine(line));
-    }
-  }
-  return blocks;
-}
-
-// Each piece of written text, in order, is found in `output` after the piece before it.
-void expectPiecesInOrder(const std::vector<ExampleLine>& lines, const std::string& output) {
-  std::size_t position = 0;
-  for (const ExampleLine& line : lines) {
-    for (std::size_t start = 0; start < line.written.size();) {
-      std::size_t end = line.written.find('\n', start);
-      if (end == std::string::npos) end = line.written.size();
-      const std::string piece = line.written.substr(start, end - start);
-      start = end + 1;
-      if (piece.empty()) continue;
-      const std::size_t found = output.find(piece, position);
-      ASSERT_NE(found, std::string::npos)
-          << "not in the program's output (in this order): \"" << piece << "\"\n"
-          << output;
-      position = found + piece.size();
-    }
-  }
-}
 
 TEST(ManPageTest, FormatsWithoutAnyWarning) {
   const CommandRun run =
@@ -93,24 +21,20 @@ TEST(ManPageTest, FormatsWithoutAnyWarning) {
   EXPECT_EQ(run.output, "");
 }
 
-TEST(ManPageTest, ExampleSessionIsTheProgramsOwnOutput) {
-  const ScopedTempDir directory;
-  writeExampleStore();
-  const ProgramRun run = runProgram(exampleSession);
-  ASSERT_EQ(run.exitStatus, 0);
-
-  std::vector<ExampleLine> session;
-  std::string typed;
-  for (const ExampleBlock& block : exampleBlocks(readFile(VEXILO_MAN_PAGE_SOURCE))) {
-    if (block.section != "EXAMPLES") continue;
-    for (const ExampleLine& line : block.lines) {
-      session.push_back(line);
-      if (!line.typed.empty()) typed += line.typed + "\n";
-    }
+// From an empty directory, as a newcomer starts: the prompts and messages are the program's own,
+// and setting 0, chosen by its ID in a second run, deciphers the first run's line.
+TEST(SampleSessionTest, ReadmeAndManualPageSessionsAreTheProgramsOwnOutput) {
+  const std::pair<const char*, std::vector<SessionLine>> documents[] = {
+      {"README.md", readmeSession(readFile(VEXILO_README))},
+      {"man/vexilo.1", manualSession(readFile(VEXILO_MAN_PAGE_SOURCE))}};
+  for (const auto& [document, session] : documents) {
+    SCOPED_TRACE(document);
+    const ScopedTempDir directory;
+    const std::vector<ProgramRun> runs = playSession(session);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NE(runs[1].standardOutput.find(linePrompt + "hello, world!\n"), std::string::npos)
+        << runs[1].standardOutput;
   }
-  ASSERT_FALSE(session.empty());
-  EXPECT_EQ(typed, exampleSession) << "the answers in bold are the session's input";
-  expectPiecesInOrder(session, run.standardOutput);
 }
 
 TEST(ManPageTest, MenusAndTraceShownInTheDescriptionAreTheProgramsOwnOutput) {
@@ -123,7 +47,7 @@ TEST(ManPageTest, MenusAndTraceShownInTheDescriptionAreTheProgramsOwnOutput) {
   std::size_t checked = 0;
   for (const ExampleBlock& block : exampleBlocks(readFile(VEXILO_MAN_PAGE_SOURCE))) {
     if (block.section != "DESCRIPTION") continue;
-    for (const ExampleLine& line : block.lines) {
+    for (const SessionLine& line : block.lines) {
       EXPECT_EQ(line.typed, "");
       EXPECT_NE(run.standardOutput.find(line.written), std::string::npos)
           << "not in the program's output: \"" << line.written << "\"";

@@ -1,5 +1,5 @@
-// Shared by the package and manual page tests: a small store, the example session of the manual
-// page, and shell commands whose output is read back.
+// Shared by the package and manual page tests: a small store and shell commands whose output is
+// read back.
 #ifndef VEXILO_TESTS_PACKAGING_PACKAGING_SUPPORT_H_
 #define VEXILO_TESTS_PACKAGING_PACKAGING_SUPPORT_H_
 
@@ -39,8 +39,7 @@ inline std::string shellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
-// Setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0: the store of the manual
-// page's example session.
+// Setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0.
 inline void writeExampleStore() {
   writeFile("ExistingRotorSettings26.txt",
             "0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15\n"
@@ -52,10 +51,6 @@ inline void writeExampleStore() {
             "0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8\n");
   writeFile("initalSettings26.txt", "0,0,0,1,2,0\n");
 }
-
-// Setting 0; a line enciphered, the machine reset, the ciphertext deciphered; exit.
-inline constexpr char exampleSession[] =
-    "2\n0\n3\nHello, World!\n1\n2\n1\n3\nxzywx, yczfh!\n1\n1\n";
 
 }  // namespace vexilo::testing
 
