@@ -52,6 +52,7 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
     return FileModeOutcome::done;
   }
 
+  CipherTableCache cipherTable;
   std::string enciphered;
   enciphered.reserve(blockSize);
   bool writeFailed = false;
@@ -69,7 +70,7 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
     progress.advance(static_cast<std::uint64_t>(got));
     const std::string_view text(block.data(), static_cast<std::size_t>(got));
     enciphered.clear();
-    encipherText(machine, text, enciphered, out);
+    encipherText(machine, cipherTable, text, enciphered, out);
     lastWasLineEnd = text.back() == '\n';
     write(enciphered);
     got = readSome(fin.get(), block.data(), block.size());

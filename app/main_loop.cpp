@@ -5,6 +5,7 @@
 
 #include "app/file_mode.h"
 #include "app/prompts.h"
+#include "core/cipher_table.h"
 #include "core/signal_path.h"
 #include "core/text_cipher.h"
 #include "core/wiring_display.h"
@@ -31,29 +32,28 @@ ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in, 
   }
 }
 
-ModeOutcome runLineMode(Machine& machine, std::istream& in, std::ostream& out) {
+ModeOutcome runLineMode(Machine& machine, CipherTableCache& cipherTable, std::istream& in,
+                        std::ostream& out) {
   std::string line;
-  std::string enciphered;
   for (;;) {
     if (!readLine(line, in, out)) return ModeOutcome::inputEnded;
-    enciphered.clear();
-    encipherText(machine, line, enciphered, out);
-    out << enciphered << '\n';
+    writeEncipheredText(machine, cipherTable, line, out);
+    out << '\n';
     const std::optional<bool> stop = askStop(in, out);
     if (!stop) return ModeOutcome::inputEnded;
     if (*stop) return ModeOutcome::done;
   }
 }
 
-ModeOutcome runMode(std::int32_t mode, Machine& machine, std::istream& in, std::ostream& out,
-                    std::ostream& err) {
+ModeOutcome runMode(std::int32_t mode, Machine& machine, CipherTableCache& cipherTable,
+                    std::istream& in, std::ostream& out, std::ostream& err) {
   switch (mode) {
     case 1:
       return runLetterMode(machine, false, in, out);
     case 2:
       return runLetterMode(machine, true, in, out);
     case 3:
-      return runLineMode(machine, in, out);
+      return runLineMode(machine, cipherTable, in, out);
     case 4:
       switch (runFileMode(machine, in, out, err)) {
         case FileModeOutcome::done:
@@ -82,6 +82,9 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
   if (!setupDialogue(ID, R1, R2, R3, REF, PB, in, out, err)) return 0;
 
   Machine machine;
+  // The table of all the machine's positions, built at the first text that line or file mode
+  // enciphers through it and kept while the components stay the same.
+  CipherTableCache cipherTable;
   setupRotor(machine.rotor1, R1, false, out, err);
   setupRotor(machine.rotor2, R2, false, out, err);
   setupRotor(machine.rotor3, R3, false, out, err);
@@ -100,7 +103,7 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
     firstPass = false;
     const std::optional<std::int32_t> mode = chooseMode(in, out);
     if (!mode) return 0;
-    const ModeOutcome outcome = runMode(*mode, machine, in, out, err);
+    const ModeOutcome outcome = runMode(*mode, machine, cipherTable, in, out, err);
     if (outcome != ModeOutcome::done) return 0;
     const std::optional<bool> exitNow = askExit(in, out);
     if (!exitNow || *exitNow) return 0;

@@ -1,5 +1,6 @@
 // Costs of enciphering: one letter through the letter-by-letter path, building the table of all
-// machine positions, and a megabyte of running text through `encipherText` either way.
+// machine positions, counting the letters of a text, and a megabyte of running text through
+// `encipherText` either way.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -94,19 +95,43 @@ void BM_EncipherTextPerMebibyte(benchmark::State& state) {
   Machine machine = sampleMachine();
   const std::string text = sampleText();
   const auto blockSize = static_cast<std::size_t>(state.range(0));
+  CipherTableCache cipherTable;
   std::string enciphered;
   std::ostringstream failureLines;
   for (auto _ : state) {
     for (std::size_t start = 0; start < text.size(); start += blockSize) {
       enciphered.clear();
-      encipherText(machine, std::string_view(text).substr(start, blockSize), enciphered,
-                   failureLines);
+      encipherText(machine, cipherTable, std::string_view(text).substr(start, blockSize),
+                   enciphered, failureLines);
       benchmark::DoNotOptimize(enciphered.data());
     }
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_EncipherTextPerMebibyte)->Arg(1 << 16)->Arg(80)->Unit(benchmark::kMillisecond);
+
+// The table loop alone over a mebibyte, in place, as file mode runs it on each half of a block.
+void BM_EncipherFromPositionPerMebibyte(benchmark::State& state) {
+  CipherTableCache cipherTable;
+  CipherTableKey key;
+  tableApplies(sampleMachine(), key);
+  const std::uint8_t* table = cipherTableFor(cipherTable, key);
+  std::string text = sampleText();
+  std::int32_t position = 0;
+  for (auto _ : state) {
+    position = encipherFromPosition(table, position, text, text.data());
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_EncipherFromPositionPerMebibyte)->Unit(benchmark::kMicrosecond);
+
+void BM_CountLettersPerMebibyte(benchmark::State& state) {
+  const std::string text = sampleText();
+  for (auto _ : state) benchmark::DoNotOptimize(countLetters(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CountLettersPerMebibyte)->Unit(benchmark::kMicrosecond);
 
 void BM_EncipherTextLetterByLetterPerMebibyte(benchmark::State& state) {
   Machine machine = sampleMachine();

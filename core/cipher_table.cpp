@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vexilo {
 namespace {
 
@@ -10,26 +14,23 @@ constexpr std::size_t letterCount = alphabetSize;
 constexpr std::size_t positionCount = machinePeriod;
 constexpr std::size_t tableSize = positionCount * letterCount;
 
-// Letter index of each byte, or `notALetter`; only A to Z and a to z are letters.
-constexpr std::uint8_t notALetter = letterCount;
-constexpr std::array<std::uint8_t, 256> letterIndexOfByte = [] {
-  std::array<std::uint8_t, 256> indices{};
-  for (auto& index : indices) index = notALetter;
-  for (std::uint8_t letter = 0; letter < letterCount; ++letter) {
-    indices['a' + letter] = letter;
-    indices['A' + letter] = letter;
+// What the text loop needs of each byte: bits 0 to 7 its letter index (0 for a byte that is no
+// letter), bits 8 to 15 a mask that keeps the table's letter (0xFF for a letter, 0 otherwise),
+// bits 16 to 23 how far it moves the loop through the table (a row for a letter, nothing
+// otherwise). Only A to Z and a to z are letters.
+constexpr std::array<std::uint32_t, 256> byteKinds = [] {
+  std::array<std::uint32_t, 256> kinds{};
+  for (std::uint32_t letter = 0; letter < letterCount; ++letter) {
+    const std::uint32_t kind = letter | 0xFFU << 8 | std::uint32_t{letterCount} << 16;
+    kinds['a' + letter] = kind;
+    kinds['A' + letter] = kind;
   }
-  return indices;
+  return kinds;
 }();
 
-// How far one byte moves the text loop through the table: a row for a letter, nothing otherwise.
-constexpr std::array<std::uint8_t, 256> rowStepOfByte = [] {
-  std::array<std::uint8_t, 256> steps{};
-  for (std::size_t code = 0; code < steps.size(); ++code) {
-    steps[code] = letterIndexOfByte[code] == notALetter ? 0 : letterCount;
-  }
-  return steps;
-}();
+bool isLetterByte(unsigned char character) {
+  return static_cast<unsigned char>((character | 0x20U) - 'a') < letterCount;
+}
 
 bool isLetterTable(const Wiring& wiring, std::int32_t size) {
   if (size != alphabetSize) return false;
@@ -90,11 +91,6 @@ Wiring inverse(const Wiring& wiring) {
   return result;
 }
 
-struct CachedTable {
-  CipherTableKey key;
-  std::vector<std::uint8_t> table;
-};
-
 }  // namespace
 
 bool tableApplies(const Machine& machine, CipherTableKey& key) {
@@ -144,9 +140,7 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
         modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
   };
 
-  // One row to spare after the last position: the text loop reads entry 26 of a row for a byte
-  // that is no letter.
-  std::vector<std::uint8_t> table(tableSize + letterCount);
+  std::vector<std::uint8_t> table(tableSize);
   for (std::int32_t outer = 0; outer < rotor2Period; ++outer) {
     const std::int32_t offset2 = outer % alphabetSize;
     const std::int32_t offset3 = outer / alphabetSize;
@@ -173,48 +167,96 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
   return table;
 }
 
-bool encipherTextByTable(Machine& machine, std::string_view text, std::string& enciphered) {
-  CipherTableKey key;
-  if (!tableApplies(machine, key)) return false;
-  thread_local CachedTable cached;
-  if (cached.table.empty() || !(cached.key == key)) {
-    cached.table = buildCipherTable(key);
-    cached.key = key;
+const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey& key) {
+  if (cache.table.empty() || !(cache.key == key)) {
+    cache.table = buildCipherTable(key);
+    cache.key = key;
   }
+  return cache.table.data();
+}
 
-  const std::size_t start = enciphered.size();
-  enciphered.resize(start + text.size());
-  char* out = enciphered.data() + start;
-  const std::uint8_t* const table = cached.table.data();
-  std::size_t row = static_cast<std::size_t>(machine.rotor1Steps) * letterCount;
+std::size_t countLettersOneByOne(std::string_view text) {
+  std::size_t count = 0;
+  for (const char character : text) count += isLetterByte(static_cast<unsigned char>(character));
+  return count;
+}
+
+#if defined(__SSE2__)
+std::size_t countLetters(std::string_view text) {
   const char* next = text.data();
   const char* const end = next + text.size();
-  while (next != end) {
-    // No more letters than bytes: within this stretch the position cannot pass the last row, so
-    // the loop needs no test for the machine's return to its start.
-    const std::size_t lettersBeforeWrap = (tableSize - row) / letterCount;
-    const char* const stretchEnd =
-        next + std::min(static_cast<std::size_t>(end - next), lettersBeforeWrap);
-    for (; next != stretchEnd; ++next) {
-      const auto character = static_cast<unsigned char>(*next);
-      const std::uint8_t index = letterIndexOfByte[character];
-      // A byte that is no letter reads entry 26 of its row, the first of the next (the table has
-      // one row to spare), and is copied as it is; the selects compile without branches, which
-      // the mix of letters and other bytes would make unpredictable.
-      const std::uint8_t letter = table[row + index];
-      *out++ = static_cast<char>(index < letterCount ? letter : character);
-      row += rowStepOfByte[character];
+  std::size_t count = 0;
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  // (byte | 0x20) - 'a' below 26, unsigned, is a signed compare once 128 is added: 'a' + 31 wraps
+  // to -128 and 'z' + 31 to -103.
+  const __m128i shift = _mm_set1_epi8(31);
+  const __m128i bound = _mm_set1_epi8(-102);
+  while (end - next >= 16) {
+    // Each byte of `counts` adds up the letters of its column, at most 255 blocks of 16 at a time.
+    __m128i counts = _mm_setzero_si128();
+    const std::size_t blocks =
+        std::min<std::size_t>(static_cast<std::size_t>(end - next) / 16, 255);
+    for (std::size_t block = 0; block < blocks; ++block, next += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
+      const __m128i shifted = _mm_add_epi8(_mm_or_si128(bytes, caseBit), shift);
+      counts = _mm_sub_epi8(counts, _mm_cmplt_epi8(shifted, bound));
     }
-    if (row == tableSize) row = 0;
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
+  return count + countLettersOneByOne(std::string_view(next, static_cast<std::size_t>(end - next)));
+}
+#else
+std::size_t countLetters(std::string_view text) { return countLettersOneByOne(text); }
+#endif
 
-  const auto position = static_cast<std::int32_t>(row / letterCount);
+std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
+                                  std::string_view text, char* out) {
+  const std::uint8_t* row = table + static_cast<std::size_t>(position) * letterCount;
+  const std::uint8_t* const tableEnd = table + tableSize;
+  const auto* next = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = next + text.size();
+  auto* target = reinterpret_cast<unsigned char*>(out);
+  while (next != end) {
+    // No more letters than bytes: within this stretch the row cannot pass the last one, so the
+    // loop needs no test for the machine's return to its start.
+    const auto lettersBeforeWrap = static_cast<std::size_t>(tableEnd - row) / letterCount;
+    const unsigned char* const stretchEnd =
+        next + std::min(static_cast<std::size_t>(end - next), lettersBeforeWrap);
+    for (; next != stretchEnd; ++next, ++target) {
+      const unsigned character = *next;
+      const std::uint32_t kind = byteKinds[character];
+      // The choice between the table's letter and the byte itself is made with a mask, not a
+      // condition: the mix of letters and other bytes would make any branch unpredictable, and
+      // whether a compiler keeps a condition free of branches depends on its flags.
+      const unsigned keep = (kind >> 8) & 0xFFU;
+      *target = static_cast<unsigned char>(character ^ ((row[kind & 0xFFU] ^ character) & keep));
+      row += kind >> 16;
+    }
+    if (row == tableEnd) row = table;
+  }
+  return static_cast<std::int32_t>(static_cast<std::size_t>(row - table) / letterCount);
+}
+
+void moveMachineTo(Machine& machine, const CipherTableKey& key, std::int32_t position) {
   const RotorOffsets offsets = offsetsAt(position);
   machine.rotor1.currentWiring = turned(key.rotorWirings[0], offsets.rotor1);
   machine.rotor2.currentWiring = turned(key.rotorWirings[1], offsets.rotor2);
   machine.rotor3.currentWiring = turned(key.rotorWirings[2], offsets.rotor3);
   machine.rotor1Steps = position;
   machine.rotor2Steps = position / alphabetSize;
+}
+
+bool encipherTextByTable(Machine& machine, CipherTableCache& cache, std::string_view text,
+                         std::string& enciphered) {
+  CipherTableKey key;
+  if (!tableApplies(machine, key)) return false;
+  const std::size_t start = enciphered.size();
+  enciphered.resize(start + text.size());
+  const std::int32_t position = encipherFromPosition(
+      cipherTableFor(cache, key), machine.rotor1Steps, text, enciphered.data() + start);
+  moveMachineTo(machine, key, position);
   return true;
 }
 

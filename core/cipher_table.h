@@ -6,6 +6,7 @@
 #define VEXILO_CORE_CIPHER_TABLE_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ struct CipherTableKey {
   bool operator==(const CipherTableKey&) const = default;
 };
 
+// The table of the last machine enciphered through it, kept by whoever owns the machine so that it
+// is built once while the components stay the same (about 3 ms, 457 KiB).
+struct CipherTableCache {
+  CipherTableKey key;
+  std::vector<std::uint8_t> table;
+};
+
 // True when the table path gives exactly the letter-by-letter results for `machine`: every record
 // has `size` 26 and entries 0 to 25, each rotor's `currentWiring` is a permutation, the reflector
 // pairs every letter with a different one, the plugboard's wiring is its own inverse, and the
@@ -38,10 +46,31 @@ bool tableApplies(const Machine& machine, CipherTableKey& key);
 // rotor 2 p / 26 % 26 places and rotor 3 p / 676 places.
 std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key);
 
+// The table of `key`, built into `cache` unless it holds it already; valid until `cache` changes.
+const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey& key);
+
+// The number of letters a to z and A to Z in `text`: how far the machine moves while it is
+// enciphered. Uses the processor's vector instructions where the build allows them.
+std::size_t countLetters(std::string_view text);
+
+// As `countLetters`, one byte at a time on every processor.
+std::size_t countLettersOneByOne(std::string_view text);
+
+// Writes `text` enciphered through `table` (of `buildCipherTable`) from machine position `position`
+// (0 to 17575) to `out`, which has room for `text.size()` bytes and may be `text` itself; returns
+// the position after the last letter. Parts of a text counted with `countLetters` can thus be
+// enciphered apart, each from its own start.
+std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
+                                  std::string_view text, char* out);
+
+// Turns `machine`'s rotors and sets its counters to position `position` of the machine whose key
+// is `key`, as `advanceMachine` leaves them after that many letters from the key's start.
+void moveMachineTo(Machine& machine, const CipherTableKey& key, std::int32_t position);
+
 // Enciphers `text` with the table, appending to `enciphered`, and moves `machine` on by its letters
 // exactly as `advanceMachine` would. Returns false, changing nothing, when `tableApplies` is false.
-// The table of the last machine seen is kept (per thread) for the next call.
-bool encipherTextByTable(Machine& machine, std::string_view text, std::string& enciphered);
+bool encipherTextByTable(Machine& machine, CipherTableCache& cache, std::string_view text,
+                         std::string& enciphered);
 
 }  // namespace vexilo
 

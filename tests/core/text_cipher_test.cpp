@@ -102,24 +102,39 @@ void expectSameMachine(const Machine& actual, const Machine& expected, const std
 
 // Enciphers `texts` one after another from `machine` with `encipherText` and with the
 // letter-by-letter path, and compares every byte written, every failure line and the machine
-// after each text. Returns the failure lines written.
+// after each text; `writeEncipheredText` must write what the letter-by-letter path writes one
+// character at a time, failure lines in between. Returns the failure lines written.
 std::string expectBothPathsAgree(const Machine& machine, const std::vector<std::string>& texts,
                                  const std::string& what) {
   Machine fast = machine;
   Machine reference = machine;
+  Machine written = machine;
+  Machine stepwise = machine;
+  CipherTableCache cache;
   std::string failureLines;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     std::string fastText = "kept:";
     std::string referenceText = "kept:";
     std::ostringstream fastLines;
     std::ostringstream referenceLines;
-    encipherText(fast, texts[i], fastText, fastLines);
+    encipherText(fast, cache, texts[i], fastText, fastLines);
     encipherTextLetterByLetter(reference, texts[i], referenceText, referenceLines);
     const std::string context = what + ", text " + std::to_string(i);
     EXPECT_EQ(fastText, referenceText) << context;
     EXPECT_EQ(fastLines.str(), referenceLines.str()) << context;
     expectSameMachine(fast, reference, context);
     failureLines += fastLines.str();
+
+    std::ostringstream writtenOut;
+    std::ostringstream stepwiseOut;
+    writeEncipheredText(written, cache, texts[i], writtenOut);
+    for (const char character : texts[i]) {
+      std::string one;
+      encipherTextLetterByLetter(stepwise, std::string_view(&character, 1), one, stepwiseOut);
+      stepwiseOut << one;
+    }
+    EXPECT_EQ(writtenOut.str(), stepwiseOut.str()) << context << ", written";
+    expectSameMachine(written, reference, context + ", written");
   }
   return failureLines;
 }
@@ -158,7 +173,8 @@ TEST(TextCipherTest, TablePathMatchesAcrossAWholeMachinePeriodAndAfterReset) {
   std::string fastText;
   std::string referenceText;
   std::ostringstream lines;
-  encipherText(fast, text, fastText, lines);
+  CipherTableCache cache;
+  encipherText(fast, cache, text, fastText, lines);
   encipherTextLetterByLetter(reference, text, referenceText, lines);
   ASSERT_EQ(fastText, referenceText);
   expectSameMachine(fast, reference, "after the whole text");
@@ -169,7 +185,7 @@ TEST(TextCipherTest, TablePathMatchesAcrossAWholeMachinePeriodAndAfterReset) {
   resetMachine(reference);
   Machine decipherFrom = steppedBy(fast, 17000);
   std::string deciphered;
-  encipherText(decipherFrom, fastText, deciphered, lines);
+  encipherText(decipherFrom, cache, fastText, deciphered, lines);
   std::string lowered = text;
   for (char& c : lowered) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -267,7 +283,8 @@ TEST(TextCipherTest, BrokenMachinesGoLetterByLetterWithTheirFailureLinesInPlace)
     EXPECT_FALSE(tableApplies(machine, key)) << broken.name;
     Machine untouched = machine;
     std::string enciphered = "kept";
-    EXPECT_FALSE(encipherTextByTable(untouched, "abc", enciphered)) << broken.name;
+    CipherTableCache cache;
+    EXPECT_FALSE(encipherTextByTable(untouched, cache, "abc", enciphered)) << broken.name;
     EXPECT_EQ(enciphered, "kept") << broken.name;
     expectSameMachine(untouched, machine, broken.name);
     // Several texts, so failure lines of one call and the letters of the next keep their order.
@@ -279,13 +296,52 @@ TEST(TextCipherTest, BrokenMachinesGoLetterByLetterWithTheirFailureLinesInPlace)
   EXPECT_GE(casesWithFailureLines, 6);
 }
 
+// File mode hands the halves of a block to two threads: each part is enciphered from the position
+// that the letters counted before it give, by vector instructions and by the plain loop alike.
+TEST(TextCipherTest, PartsEncipheredApartFromCountedPositionsMatchLetterByLetter) {
+  std::mt19937 random(2026);
+  for (int draw = 0; draw < 8; ++draw) {
+    const Machine machine = steppedBy(randomMachine(random), draw * 2203);
+    // Long enough for the machine to pass its start again inside one part.
+    const std::string text = randomText(random, draw < 2 ? 30000 : 3000);
+    Machine reference = machine;
+    std::string expected;
+    std::ostringstream lines;
+    encipherTextLetterByLetter(reference, text, expected, lines);
+
+    CipherTableKey key;
+    ASSERT_TRUE(tableApplies(machine, key));
+    CipherTableCache cache;
+    const std::uint8_t* table = cipherTableFor(cache, key);
+    std::string enciphered = text;  // enciphered in place, as file mode does
+    std::int32_t position = machine.rotor1Steps;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const std::size_t length = std::uniform_int_distribution<std::size_t>(0, 5000)(random);
+      const std::string_view part = std::string_view(text).substr(start, length);
+      const std::size_t letters = countLetters(part);
+      ASSERT_EQ(letters, countLettersOneByOne(part)) << draw;
+      ASSERT_EQ(letters, letterCount(std::string(part))) << draw;
+      const std::int32_t end = encipherFromPosition(table, position, part, &enciphered[start]);
+      ASSERT_EQ(end, (position + static_cast<std::int32_t>(letters)) % machinePeriod) << draw;
+      position = end;
+      start += part.size();
+    }
+    EXPECT_EQ(enciphered, expected) << draw;
+    Machine moved = machine;
+    moveMachineTo(moved, key, position);
+    expectSameMachine(moved, reference, "parts " + std::to_string(draw));
+  }
+}
+
 TEST(TextCipherTest, EmptyTextAndTextWithoutLettersMoveNothing) {
   std::mt19937 random(1);
   const Machine machine = steppedBy(randomMachine(random), 25);
   expectBothPathsAgree(machine, {"", "123 ,.;\n\n\xC3\xA9", ""}, "no letters");
   Machine moved = machine;
   std::string enciphered;
-  encipherText(moved, "12 .\n", enciphered);
+  CipherTableCache cache;
+  encipherText(moved, cache, "12 .\n", enciphered);
   EXPECT_EQ(enciphered, "12 .\n");
   expectSameMachine(moved, machine, "no letters");
 }

@@ -183,6 +183,16 @@ std::string MachineModel::encipherText(std::string_view text, std::string* failu
   return result;
 }
 
+std::string MachineModel::lineModeText(std::string_view text) {
+  std::string written;
+  for (const char character : text) {
+    std::string failures;
+    const std::string enciphered = encipherText(std::string_view(&character, 1), &failures);
+    written += failures + enciphered;
+  }
+  return written;
+}
+
 std::string MachineModel::wiringTable() const {
   MachineModel atStart(parts_);
   std::string table;

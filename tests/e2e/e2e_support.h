@@ -110,6 +110,9 @@ class MachineModel {
   std::string descriptiveLetter(char typed);
   // Enciphers `text` the way line and file mode do; failure lines are appended to `failureLines`.
   std::string encipherText(std::string_view text, std::string* failureLines = nullptr);
+  // What line mode writes to standard output for `text`, without the line end: the characters as
+  // they are enciphered, the failure lines of each letter just before its character.
+  std::string lineModeText(std::string_view text);
   void reset() { letters_ = 0; }
   long letters() const { return letters_; }
 

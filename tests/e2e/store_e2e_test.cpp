@@ -80,9 +80,7 @@ TEST(BrokenMachineSessionTest, AMissingRotorPrintsReverseLookupFailuresAndCharac
     expected += letterPrompt + model.descriptiveLetter(letter);
   }
   expected += letterPrompt + exitQuestion + resetQuestion + modeMenu + linePrompt;
-  std::string failures;
-  const std::string line = model.encipherText("xyz", &failures);
-  expected += failures + line + "\n" + stopQuestion + exitQuestion;
+  expected += model.lineModeText("xyz") + "\n" + stopQuestion + exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
   EXPECT_EQ(run.standardError, "");
   EXPECT_NE(run.standardOutput.find("error in reverse encryption: sent index =  -1\n"),
@@ -214,14 +212,14 @@ TEST(StoreSessionTest, WiringValuesOutsideTheAlphabetFlowOnAsMinusOne) {
     expected += letterPrompt + model.descriptiveLetter(letter);
   }
   expected += letterPrompt + exitQuestion + resetQuestion + modeMenu + linePrompt;
-  std::string failures;
-  const std::string line = model.encipherText(text, &failures);
-  expected += failures + line + "\n" + stopQuestion + exitQuestion;
+  expected += model.lineModeText(text) + "\n" + stopQuestion + exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
   EXPECT_EQ(run.standardError, "");
 }
 
-TEST(StoreSessionTest, InRangeMachinesThatBreakTheComponentShapesStillEncipherAsWired) {
+// Every mode writes its characters and the failure lines of reverse lookups in the order they
+// arise: line mode once wrote all failure lines of a line before its enciphered text.
+TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEveryMode) {
   Table reflectorWithFixedPoint = halfTurnReflector();
   reflectorWithFixedPoint[4] = 4;
   Table threeCyclePlugboard = plainPlugboard();
@@ -231,46 +229,107 @@ TEST(StoreSessionTest, InRangeMachinesThatBreakTheComponentShapesStillEncipherAs
   Table rotorWithRepeats = tripleRotor();
   rotorWithRepeats[3] = rotorWithRepeats[4];
   Table rotorWithFixedPoints = plainPlugboard();  // every letter wired to itself
+  Table rotorWithHugeEntry = tripleRotor();
+  rotorWithHugeEntry[7] = 2147483647;
+  Table plugboardWithEntry30 = twoCablePlugboard();
+  plugboardWithEntry30[5] = 30;
+  const Table unfilled = unfilledTable();
+  const MachineParts whole{shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(),
+                           twoCablePlugboard()};
   struct Case {
     const char* name;
     MachineParts parts;
+    std::string missingFile;  // removed after the store is written
+    bool rotor1NotStored;     // the registry names rotor 1, the rotor file lacks it
+    int unableToOpenLines;    // at start, one for each load from a missing file
   };
   const Case cases[] = {
       {"reflector with a fixed point",
        {shiftRotor(), tripleRotor(), quintupleRotor(), reflectorWithFixedPoint,
-        twoCablePlugboard()}},
+        twoCablePlugboard()},
+       "",
+       false,
+       0},
       {"plugboard wired in a cycle of three",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), threeCyclePlugboard}},
+       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), threeCyclePlugboard},
+       "",
+       false,
+       0},
       {"rotor wiring with a repeated entry",
-       {shiftRotor(), rotorWithRepeats, quintupleRotor(), halfTurnReflector(),
-        twoCablePlugboard()}},
+       {shiftRotor(), rotorWithRepeats, quintupleRotor(), halfTurnReflector(), twoCablePlugboard()},
+       "",
+       false,
+       0},
       {"rotor wiring every letter to itself",
        {rotorWithFixedPoints, tripleRotor(), quintupleRotor(), halfTurnReflector(),
-        plainPlugboard()}},
+        plainPlugboard()},
+       "",
+       false,
+       0},
+      {"rotor entry 2147483647",
+       {shiftRotor(), rotorWithHugeEntry, quintupleRotor(), halfTurnReflector(),
+        twoCablePlugboard()},
+       "",
+       false,
+       0},
+      {"plugboard entry 30",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), plugboardWithEntry30},
+       "",
+       false,
+       0},
+      {"rotor not in its file",
+       {shiftRotor(), unfilled, quintupleRotor(), halfTurnReflector(), twoCablePlugboard()},
+       "",
+       true,
+       0},
+      {"rotor file missing",
+       {unfilled, unfilled, unfilled, halfTurnReflector(), twoCablePlugboard()},
+       rotorFile,
+       false,
+       3},
+      {"reflector file missing",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), unfilled, twoCablePlugboard()},
+       reflectorFile,
+       false,
+       1},
+      {"plugboard file missing",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), unfilled},
+       plugboardFile,
+       false,
+       1},
   };
   std::string text;
   for (int i = 0; i < 1500; ++i) text += i % 13 == 12 ? '.' : static_cast<char>('a' + i % 26);
   for (const Case& c : cases) {
     ScopedTempDir dir;
-    writeFile(rotorFile, "0," + joinTable(c.parts.rotor1) + "\n1," + joinTable(c.parts.rotor2) +
-                             "\n2," + joinTable(c.parts.rotor3) + "\n");
-    writeFile(reflectorFile, "0," + joinTable(c.parts.reflector) + "\n");
-    writeFile(plugboardFile, "0,1," + joinTable(c.parts.plugboard) + "\n");
+    // Files of a missing component hold a whole one, which is never loaded.
+    const MachineParts& stored = c.missingFile.empty() && !c.rotor1NotStored ? c.parts : whole;
+    writeFile(rotorFile, "0," + joinTable(stored.rotor1) +
+                             (c.rotor1NotStored ? "" : "\n1," + joinTable(stored.rotor2)) + "\n2," +
+                             joinTable(stored.rotor3) + "\n");
+    writeFile(reflectorFile, "0," + joinTable(stored.reflector) + "\n");
+    writeFile(plugboardFile, "0,1," + joinTable(stored.plugboard) + "\n");
     writeFile(registryFile, "3,0,0,1,2,0\n");
+    if (!c.missingFile.empty()) std::filesystem::remove(c.missingFile);
     writeFile("text.txt", text);
     MachineModel model(c.parts);
-    const ProgramRun run =
-        runSession("2 3\n3\n" + text + "\n1\n2\n2\n4\ntext.txt\nout.txt\n2\n2\n2\nk-\n1\n");
-    std::string expected = setupMenu + idPrompt + settingsBlock("3", 0, 1, 2, 0, 0) +
-                           model.wiringTable() + modeMenu + linePrompt;
+    const ProgramRun run = runSession(
+        "2 3\n3\n" + text + "\n1\n2\n2\n4\ntext.txt\nout.txt\n2\n2\n2\nkB-\n2\n2\n1\nqZ-\n1\n");
+    std::string expected = setupMenu + idPrompt + settingsBlock("3", 0, 1, 2, 0, 0);
+    for (int i = 0; i < c.unableToOpenLines; ++i) expected += unableToOpen;
+    expected += model.wiringTable() + modeMenu + linePrompt;
+    expected += model.lineModeText(text) + "\n" + stopQuestion + exitQuestion + resetQuestion +
+                modeMenu + inputFilePrompt + outputFilePrompt;
     std::string failures;
-    const std::string line = model.encipherText(text, &failures);
-    expected += failures + line + "\n" + stopQuestion + exitQuestion + resetQuestion + modeMenu +
-                inputFilePrompt + outputFilePrompt;
-    failures.clear();
     const std::string fileOut = model.encipherText(text, &failures) + "\n";
-    expected += failures + exitQuestion + resetQuestion + modeMenu + letterPrompt +
-                model.descriptiveLetter('k') + letterPrompt + exitQuestion;
+    expected += failures + exitQuestion + resetQuestion + modeMenu;
+    for (const char letter : std::string("kB")) {
+      expected += letterPrompt + model.descriptiveLetter(letter);
+    }
+    expected += letterPrompt + exitQuestion + resetQuestion + modeMenu;
+    for (const char letter : std::string("qZ"))
+      expected += letterPrompt + model.quickLetter(letter);
+    expected += letterPrompt + exitQuestion;
     EXPECT_EQ(run.standardOutput, expected) << c.name;
     EXPECT_EQ(readFile("out.txt"), fileOut) << c.name;
   }
