@@ -3,8 +3,12 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/progress.h"
@@ -14,12 +18,85 @@
 namespace vexilo {
 namespace {
 
-constexpr std::size_t blockSize = 1 << 16;
+// Large blocks keep the work per block (two system calls, two hand-overs between the threads)
+// small beside the work per byte; three of them are in memory at once at most.
+constexpr std::size_t blockSize = std::size_t{1} << 20;
+
+// What the threads of the table path share. Blocks are read in turn, each numbered and given the
+// machine position at its first byte from the letters counted in the blocks before it, then
+// enciphered by whichever thread read them, and written in the order of their numbers: one
+// thread reads and writes while the other enciphers.
+struct BlockPipeline {
+  const FileDescriptor& input;
+  const FileDescriptor& output;
+  const std::uint8_t* table;
+  ProgressIndicator& progress;
+
+  std::mutex readMutex{};
+  std::vector<char> firstBlock{};  // read before the output was opened; taken as block 0
+  std::size_t firstBlockLength = 0;
+  std::size_t blocksRead = 0;
+  std::int32_t position = 0;  // at the start of the next block to read
+  bool inputEnded = false;
+  int readError = 0;
+  bool lastWasLineEnd = true;
+
+  std::mutex writeMutex{};
+  std::condition_variable writeTurn{};
+  std::size_t nextToWrite = 0;
+  int writeError = 0;
+};
+
+// Reads, enciphers and writes blocks into and from `block` until the input ends.
+void runBlocks(BlockPipeline& pipeline, std::vector<char>& block) {
+  for (;;) {
+    std::size_t number = 0;
+    std::int32_t start = 0;
+    std::size_t length = 0;
+    {
+      const std::lock_guard lock(pipeline.readMutex);
+      if (pipeline.inputEnded) return;
+      if (pipeline.blocksRead == 0) {
+        block.swap(pipeline.firstBlock);
+        length = pipeline.firstBlockLength;
+      } else {
+        const ssize_t got = readSome(pipeline.input.get(), block.data(), block.size());
+        if (got < 0) pipeline.readError = errno;
+        length = got < 0 ? 0 : static_cast<std::size_t>(got);
+      }
+      if (length == 0) {
+        pipeline.inputEnded = true;
+        return;
+      }
+      const std::string_view text(block.data(), length);
+      number = pipeline.blocksRead++;
+      start = pipeline.position;
+      pipeline.position = static_cast<std::int32_t>(
+          (static_cast<std::size_t>(start) + countLetters(text)) % machinePeriod);
+      pipeline.lastWasLineEnd = text.back() == '\n';
+      pipeline.progress.advance(length);
+    }
+    encipherFromPosition(pipeline.table, start, std::string_view(block.data(), length),
+                         block.data());
+    {
+      std::unique_lock lock(pipeline.writeMutex);
+      pipeline.writeTurn.wait(lock, [&] { return pipeline.nextToWrite == number; });
+      // After a failed write nothing more is written, but the input is still read to its end:
+      // the machine moves on by every letter of the file.
+      if (pipeline.writeError == 0 &&
+          !writeAll(pipeline.output.get(), std::string_view(block.data(), length))) {
+        pipeline.writeError = errno;
+      }
+      ++pipeline.nextToWrite;
+    }
+    pipeline.writeTurn.notify_all();
+  }
+}
 
 }  // namespace
 
-FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& out,
-                            std::ostream& err) {
+FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std::istream& in,
+                            std::ostream& out, std::ostream& err) {
   out << "enter name of file you wish to encrypt\n";
   std::string inputfile;
   // A name that the end of input cuts off was never finished: it is not opened.
@@ -52,32 +129,46 @@ FileModeOutcome runFileMode(Machine& machine, std::istream& in, std::ostream& ou
     return FileModeOutcome::done;
   }
 
-  CipherTableCache cipherTable;
-  std::string enciphered;
-  enciphered.reserve(blockSize);
-  bool writeFailed = false;
-  bool lastWasLineEnd = true;
-  ssize_t got = firstBlock;
   ProgressIndicator progress(fin.get());
-  const auto write = [&](std::string_view text) {
-    if (writeFailed) return;
-    if (!writeAll(fout.get(), text)) {
-      reportFileError(err, "write error on", outputfile, errno);
-      writeFailed = true;
+  int readError = 0;
+  int writeError = 0;
+  bool lastWasLineEnd = true;
+  CipherTableKey key;
+  if (tableApplies(machine, key)) {
+    BlockPipeline pipeline{fin, fout, cipherTableFor(cipherTable, key), progress};
+    pipeline.firstBlock = std::move(block);
+    pipeline.firstBlockLength = static_cast<std::size_t>(firstBlock);
+    pipeline.position = machine.rotor1Steps;
+    std::vector<char> otherBlock(blockSize);
+    std::vector<char> ownBlock(blockSize);
+    std::thread other([&] { runBlocks(pipeline, otherBlock); });
+    runBlocks(pipeline, ownBlock);
+    other.join();
+    moveMachineTo(machine, key, pipeline.position);
+    readError = pipeline.readError;
+    writeError = pipeline.writeError;
+    lastWasLineEnd = pipeline.lastWasLineEnd;
+  } else {
+    // A broken machine goes letter by letter, its failure lines to `out` as they arise.
+    std::string enciphered;
+    ssize_t got = firstBlock;
+    while (got > 0) {
+      progress.advance(static_cast<std::uint64_t>(got));
+      const std::string_view text(block.data(), static_cast<std::size_t>(got));
+      enciphered.clear();
+      encipherTextLetterByLetter(machine, text, enciphered, out);
+      lastWasLineEnd = text.back() == '\n';
+      if (writeError == 0 && !writeAll(fout.get(), enciphered)) writeError = errno;
+      got = readSome(fin.get(), block.data(), block.size());
     }
-  };
-  while (got > 0) {
-    progress.advance(static_cast<std::uint64_t>(got));
-    const std::string_view text(block.data(), static_cast<std::size_t>(got));
-    enciphered.clear();
-    encipherText(machine, cipherTable, text, enciphered, out);
-    lastWasLineEnd = text.back() == '\n';
-    write(enciphered);
-    got = readSome(fin.get(), block.data(), block.size());
+    if (got < 0) readError = errno;
   }
-  if (got < 0) reportFileError(err, "read error in", inputfile, errno);
+  if (writeError != 0) reportFileError(err, "write error on", outputfile, writeError);
+  if (readError != 0) reportFileError(err, "read error in", inputfile, readError);
   // Every line of the output ends in a line end, also when the input's last line has none.
-  if (!lastWasLineEnd) write("\n");
+  if (!lastWasLineEnd && writeError == 0 && !writeAll(fout.get(), "\n")) {
+    reportFileError(err, "write error on", outputfile, errno);
+  }
   return FileModeOutcome::done;
 }
 

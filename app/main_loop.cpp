@@ -55,7 +55,7 @@ ModeOutcome runMode(std::int32_t mode, Machine& machine, CipherTableCache& ciphe
     case 3:
       return runLineMode(machine, cipherTable, in, out);
     case 4:
-      switch (runFileMode(machine, in, out, err)) {
+      switch (runFileMode(machine, cipherTable, in, out, err)) {
         case FileModeOutcome::done:
           return ModeOutcome::done;
         case FileModeOutcome::inputUnusable:

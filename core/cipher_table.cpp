@@ -6,6 +6,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The 32-byte loop needs AVX2, chosen at run time where the processor has it.
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#include <immintrin.h>
+#define VEXILO_VECTOR_LOOP 1
+#endif
 
 namespace vexilo {
 namespace {
@@ -13,6 +18,16 @@ namespace {
 constexpr std::size_t letterCount = alphabetSize;
 constexpr std::size_t positionCount = machinePeriod;
 constexpr std::size_t tableSize = positionCount * letterCount;
+
+// After the rows, what the vector loop needs, in 32-byte entries (26 used): for each of the 676
+// positions of rotors 2 and 3, and once more for the first two after the last, the map from the
+// signal entering rotor 1 at its key's wiring to the signal leaving it backwards; then the
+// plugboard's wiring, and the plugboard's wiring as letters 'a' to 'z'.
+constexpr std::size_t vectorEntrySize = 32;
+constexpr std::size_t innerMapCount = rotor2Period + 2;
+constexpr std::size_t plugboardEntry = tableSize + innerMapCount * vectorEntrySize;
+constexpr std::size_t plugboardLetterEntry = plugboardEntry + vectorEntrySize;
+constexpr std::size_t tableBytes = plugboardLetterEntry + vectorEntrySize;
 
 // What the text loop needs of each byte: bits 0 to 7 its letter index (0 for a byte that is no
 // letter), bits 8 to 15 a mask that keeps the table's letter (0xFF for a letter, 0 otherwise),
@@ -140,7 +155,11 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
         modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
   };
 
-  std::vector<std::uint8_t> table(tableSize);
+  std::vector<std::uint8_t> table(tableBytes);
+  for (std::size_t letter = 0; letter < letterCount; ++letter) {
+    table[plugboardEntry + letter] = static_cast<std::uint8_t>(plugboard[letter]);
+    table[plugboardLetterEntry + letter] = static_cast<std::uint8_t>('a' + plugboard[letter]);
+  }
   for (std::int32_t outer = 0; outer < rotor2Period; ++outer) {
     const std::int32_t offset2 = outer % alphabetSize;
     const std::int32_t offset3 = outer / alphabetSize;
@@ -152,6 +171,16 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
           through(rotor3, offset3, through(rotor2, offset2, index)))];
       inner[static_cast<std::size_t>(index)] =
           back(rotor2Back, offset2, back(rotor3Back, offset3, reflected));
+    }
+    std::uint8_t* innerMap =
+        table.data() + tableSize + static_cast<std::size_t>(outer) * vectorEntrySize;
+    for (std::size_t index = 0; index < letterCount; ++index) {
+      innerMap[index] = static_cast<std::uint8_t>(
+          rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])]);
+    }
+    if (outer < 2) {
+      std::copy_n(innerMap, vectorEntrySize,
+                  table.data() + tableSize + (rotor2Period + outer) * vectorEntrySize);
     }
     for (std::int32_t offset1 = 0; offset1 < alphabetSize; ++offset1) {
       const auto position = static_cast<std::size_t>(outer * alphabetSize + offset1);
@@ -211,8 +240,8 @@ std::size_t countLetters(std::string_view text) {
 std::size_t countLetters(std::string_view text) { return countLettersOneByOne(text); }
 #endif
 
-std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
-                                  std::string_view text, char* out) {
+std::int32_t encipherFromPositionOneByOne(const std::uint8_t* table, std::int32_t position,
+                                          std::string_view text, char* out) {
   const std::uint8_t* row = table + static_cast<std::size_t>(position) * letterCount;
   const std::uint8_t* const tableEnd = table + tableSize;
   const auto* next = reinterpret_cast<const unsigned char*>(text.data());
@@ -238,6 +267,107 @@ std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t positi
   }
   return static_cast<std::int32_t>(static_cast<std::size_t>(row - table) / letterCount);
 }
+
+#if defined(VEXILO_VECTOR_LOOP)
+namespace {
+
+#define VEXILO_AVX2 __attribute__((target("avx2")))
+
+// Entry `index` (0 to 25) of the 26-entry map at `entry`, for each of the 32 bytes; an index
+// outside 0 to 25 gives some byte, never a read outside the map.
+VEXILO_AVX2 __m256i lookup26(const std::uint8_t* entry, __m256i index) {
+  const __m256i low =
+      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entry)));
+  const __m256i high =
+      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entry + 16)));
+  // A shuffle index with its top bit set gives 0: saturated, 0 to 15 read `low` and the rest
+  // `high`.
+  return _mm256_or_si256(_mm256_shuffle_epi8(low, _mm256_adds_epu8(index, _mm256_set1_epi8(0x70))),
+                         _mm256_shuffle_epi8(high, _mm256_sub_epi8(index, _mm256_set1_epi8(16))));
+}
+
+// 32 bytes at a time: rotor 1's offset at each letter from the letters before it among the 32,
+// then the signal through the plugboard, rotor 1, the map of rotors 2 and 3 at their position (or
+// one or two further on, for letters past rotor 2's steps), rotor 1 back and the plugboard.
+// Enciphers the whole blocks of 32 in `length` and returns the position after them.
+VEXILO_AVX2 std::int32_t encipherThirtyTwoAtATime(const std::uint8_t* table, std::int32_t position,
+                                                  const char* in, std::size_t length, char* out) {
+  const __m256i alphabet = _mm256_set1_epi8(letterCount);
+  const __m256i lastIndex = _mm256_set1_epi8(letterCount - 1);
+  const __m256i lastIndexOfTwo = _mm256_set1_epi8(2 * letterCount - 1);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i lastByteOfEachHalf = _mm256_set1_epi8(15);
+  std::int32_t offset1 = position % alphabetSize;
+  std::int32_t outer = position / alphabetSize;
+  for (std::size_t done = 0; done + 32 <= length; done += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + done));
+    // (byte | 0x20) - 'a' below 26, unsigned, is a signed compare once 128 is added.
+    const __m256i shifted =
+        _mm256_add_epi8(_mm256_or_si256(bytes, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(31));
+    const __m256i isLetter = _mm256_cmpgt_epi8(_mm256_set1_epi8(-102), shifted);
+    const __m256i index =
+        _mm256_and_si256(_mm256_xor_si256(shifted, _mm256_set1_epi8(-128)), isLetter);
+    // Letters up to and including each byte: within each half of 16, then the first half's
+    // total added to the second.
+    __m256i letters = _mm256_sub_epi8(zero, isLetter);
+    letters = _mm256_add_epi8(letters, _mm256_slli_si256(letters, 1));
+    letters = _mm256_add_epi8(letters, _mm256_slli_si256(letters, 2));
+    letters = _mm256_add_epi8(letters, _mm256_slli_si256(letters, 4));
+    letters = _mm256_add_epi8(letters, _mm256_slli_si256(letters, 8));
+    const __m256i halfTotals = _mm256_shuffle_epi8(letters, lastByteOfEachHalf);
+    letters = _mm256_add_epi8(letters, _mm256_permute2x128_si256(halfTotals, halfTotals, 0x08));
+    // Rotor 1's offset at each letter; past 25 rotor 2 has stepped once, past 51 twice.
+    __m256i offset = _mm256_add_epi8(_mm256_set1_epi8(static_cast<char>(offset1 - 1)), letters);
+    const __m256i steppedOnce = _mm256_cmpgt_epi8(offset, lastIndex);
+    const __m256i steppedTwice = _mm256_cmpgt_epi8(offset, lastIndexOfTwo);
+    offset = _mm256_sub_epi8(offset, _mm256_and_si256(steppedOnce, alphabet));
+    offset = _mm256_sub_epi8(offset, _mm256_and_si256(steppedTwice, alphabet));
+
+    __m256i entering = _mm256_sub_epi8(lookup26(table + plugboardEntry, index), offset);
+    entering =
+        _mm256_add_epi8(entering, _mm256_and_si256(_mm256_cmpgt_epi8(zero, entering), alphabet));
+    const std::uint8_t* map = table + tableSize + static_cast<std::size_t>(outer) * vectorEntrySize;
+    __m256i leaving = _mm256_blendv_epi8(lookup26(map, entering),
+                                         lookup26(map + vectorEntrySize, entering), steppedOnce);
+    leaving =
+        _mm256_blendv_epi8(leaving, lookup26(map + 2 * vectorEntrySize, entering), steppedTwice);
+    leaving = _mm256_add_epi8(leaving, offset);
+    leaving =
+        _mm256_sub_epi8(leaving, _mm256_and_si256(_mm256_cmpgt_epi8(leaving, lastIndex), alphabet));
+    const __m256i enciphered = lookup26(table + plugboardLetterEntry, leaving);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done),
+                        _mm256_blendv_epi8(bytes, enciphered, isLetter));
+
+    offset1 += static_cast<std::uint8_t>(_mm256_extract_epi8(letters, 31));
+    const std::int32_t steps = (offset1 >= alphabetSize) + (offset1 >= 2 * alphabetSize);
+    offset1 -= steps * alphabetSize;
+    outer += steps;
+    if (outer >= rotor2Period) outer -= rotor2Period;
+  }
+  return outer * alphabetSize + offset1;
+}
+
+bool hasVectorLoop() {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported;
+}
+
+}  // namespace
+
+std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
+                                  std::string_view text, char* out) {
+  if (!hasVectorLoop()) return encipherFromPositionOneByOne(table, position, text, out);
+  const std::size_t vectorLength = text.size() / 32 * 32;
+  position = encipherThirtyTwoAtATime(table, position, text.data(), vectorLength, out);
+  return encipherFromPositionOneByOne(table, position, text.substr(vectorLength),
+                                      out + vectorLength);
+}
+#else
+std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
+                                  std::string_view text, char* out) {
+  return encipherFromPositionOneByOne(table, position, text, out);
+}
+#endif
 
 void moveMachineTo(Machine& machine, const CipherTableKey& key, std::int32_t position) {
   const RotorOffsets offsets = offsetsAt(position);

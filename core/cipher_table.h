@@ -42,8 +42,9 @@ struct CipherTableCache {
 bool tableApplies(const Machine& machine, CipherTableKey& key);
 
 // The enciphered letter ('a' to 'z') of each letter index at each machine position: entry
-// position * 26 + index. Position p has rotor 1 turned p % 26 places from the key's wiring,
-// rotor 2 p / 26 % 26 places and rotor 3 p / 676 places.
+// position * 26 + index; after them, what the 32-byte loop of `encipherFromPosition` uses. Position
+// p has rotor 1 turned p % 26 places from the key's wiring, rotor 2 p / 26 % 26 places and rotor 3
+// p / 676 places.
 std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key);
 
 // The table of `key`, built into `cache` unless it holds it already; valid until `cache` changes.
@@ -60,8 +61,13 @@ std::size_t countLettersOneByOne(std::string_view text);
 // (0 to 17575) to `out`, which has room for `text.size()` bytes and may be `text` itself; returns
 // the position after the last letter. Parts of a text counted with `countLetters` can thus be
 // enciphered apart, each from its own start.
+// Takes 32 bytes at a time with the processor's byte shuffles where it has them (AVX2).
 std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
                                   std::string_view text, char* out);
+
+// As `encipherFromPosition`, one byte at a time on every processor.
+std::int32_t encipherFromPositionOneByOne(const std::uint8_t* table, std::int32_t position,
+                                          std::string_view text, char* out);
 
 // Turns `machine`'s rotors and sets its counters to position `position` of the machine whose key
 // is `key`, as `advanceMachine` leaves them after that many letters from the key's start.
