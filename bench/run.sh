@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
-# Measures vexilo's file mode and start-up beside `tr` and `cat` on the same files, and prints each
-# ratio and the peak resident memory.
+# Builds vexilo three ways and measures file mode in each beside `tr` and `cat` on the same files,
+# then start-up beside `cat` of the store files; prints median wall times, peak resident memory
+# and ratios.
 #
-#   bench/run.sh [BUILD_DIR] [RUNS]
+#   bench/run.sh [RUNS]
 #
-# BUILD_DIR holds the built `vexilo` (default: build); RUNS is the number of timed runs of each
-# command (default 5), of which the median counts. The inputs (about 420 MiB) are generated into a
-# temporary directory, which is removed at the end; when VEXILO_BENCH_INPUTS names a directory, they
-# are generated there once and kept for later runs.
+# The three builds: the default preset's flags (RelWithDebInfo, -O2), a Release build with g++
+# (-O3) and a build with clang++-14 (RelWithDebInfo, -O2), each of the program alone, in
+# build-bench/ (or the directory VEXILO_BENCH_BUILDS names). RUNS is the number of rounds
+# (default 7): each round runs every command once, in turns, so that a change in the load of the
+# machine meets all of them alike; a ratio is the median of the rounds' ratios. The inputs
+# (about 420 MiB) are generated into a temporary directory, which is removed at the end; when
+# VEXILO_BENCH_INPUTS names a directory, they are generated there once and kept for later runs.
+# Needs cmake, g++, clang++-14 and /usr/bin/time (Debian package time).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
-buildDir="$(cd "${1:-$root/build}" && pwd)"
-runs="${2:-5}"
-vexilo="$buildDir/vexilo"
-[[ -x "$vexilo" ]] || { echo "no vexilo in $buildDir: build it first" >&2; exit 1; }
+runs="${1:-7}"
+builds="${VEXILO_BENCH_BUILDS:-$root/build-bench}"
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
+peakLimitKiB=$((16 * 1024))
 
 if [[ -n "${VEXILO_BENCH_INPUTS:-}" ]]; then
   mkdir -p "$VEXILO_BENCH_INPUTS"
@@ -24,6 +28,23 @@ else
   work="$(mktemp -d "${TMPDIR:-/tmp}/vexilo-bench.XXXXXX")"
   trap 'rm -rf "$work"' EXIT
 fi
+
+# ---- builds ---------------------------------------------------------------------------------
+
+buildNames=(default release clang)
+buildLabels=("default preset, g++ -O2" "Release, g++ -O3" "clang++-14 -O2")
+buildFlags=("-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXILO_WARNINGS_AS_ERRORS=ON"
+            "-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++"
+            "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14")
+mkdir -p "$builds"
+for ((b = 0; b < ${#buildNames[@]}; ++b)); do
+  dir="$builds/${buildNames[b]}"
+  echo "building vexilo (${buildLabels[b]}) in $dir ..."
+  # shellcheck disable=SC2086
+  cmake -S "$root" -B "$dir" ${buildFlags[b]} -DVEXILO_BUILD_TESTS=OFF > "$dir.log" 2>&1 &&
+    cmake --build "$dir" --target vexilo -j2 >> "$dir.log" 2>&1 ||
+    { echo "build failed, see $dir.log" >&2; exit 1; }
+done
 
 # ---- inputs ---------------------------------------------------------------------------------
 
@@ -110,13 +131,13 @@ storeFiles=(ExistingRotorSettings26.txt ExistingReflectorSettings26.txt
 
 # ---- timing ---------------------------------------------------------------------------------
 
-# Runs each of the given commands `runs` times in `dir`, in turns (so that a change in the load
-# of the machine meets all of them alike), each with standard input from its file and standard
-# output to /dev/null, then prints for each the median wall time, the largest peak resident
-# memory and its ratio to the first command.
-compare() {  # dir {label stdinFile shellCommand}...
-  local dir="$1"
-  shift
+# Runs each of the given commands `runs` times in `dir`, in turns, each with standard input from
+# its file and standard output to /dev/null, then prints for each the median wall time and the
+# largest peak resident memory, and for each command after the first `yardsticks` (1 or 2) its
+# ratios to them.
+compare() {  # dir yardsticks {label stdinFile shellCommand}...
+  local dir="$1" yardsticks="$2"
+  shift 2
   local labels=() inputs=() commands=() count=0
   while (($# > 0)); do
     labels+=("$1") inputs+=("$2") commands+=("$3")
@@ -124,40 +145,47 @@ compare() {  # dir {label stdinFile shellCommand}...
     count=$((count + 1))
   done
   local round i start end rss
-  local -a times peaks
-  for ((i = 0; i < count; ++i)); do times[i]="" peaks[i]=0; done
+  local -a peaks
+  for ((i = 0; i < count; ++i)); do peaks[i]=0; done
+  : > "$work/times"
   for ((round = 0; round < runs; ++round)); do
+    local line=""
     for ((i = 0; i < count; ++i)); do
       start=$(date +%s%N)
       (cd "$dir" && /usr/bin/time -f '%M' -o "$work/rss" sh -c "${commands[i]}" \
         < "${inputs[i]}" > /dev/null 2> "$work/stderr") ||
         { echo "failed: ${commands[i]}" >&2; cat "$work/stderr" >&2; exit 1; }
       end=$(date +%s%N)
-      times[i]+="$((end - start)) "
+      line+="$((end - start)) "
       rss=$(tail -n 1 "$work/rss")
       ((rss > peaks[i])) && peaks[i]=$rss
     done
+    echo "$line" >> "$work/times"
   done
-  local first=""
   for ((i = 0; i < count; ++i)); do
-    local seconds
-    seconds=$(printf '%s\n' ${times[i]} | sort -n |
-      awk -v n="$runs" '{ t[NR] = $1 } END { printf "%.4f", t[int((n + 1) / 2)] / 1e9 }')
-    [[ -z "$first" ]] && first=$seconds
     # /usr/bin/time runs the command through sh: the peak is that of the largest process, the
     # measured program's.
-    awk -v label="${labels[i]}" -v s="$seconds" -v k="${peaks[i]}" -v f="$first" -v i="$i" \
-      -v name="${labels[0]}" 'BEGIN {
-        printf "  %-36s %8.4f s  peak %6.1f MiB", label, s, k / 1024
-        if (i > 0) printf "  ratio %.2f to %s", s / f, name
+    awk -v i="$((i + 1))" -v label="${labels[i]}" -v k="${peaks[i]}" -v limit="$peakLimitKiB" \
+      -v yardsticks="$yardsticks" -v first="${labels[0]%% *}" -v second="${labels[1]%% *}" '
+      function median(values, n,   j, m, t) {
+        for (j = 1; j <= n; ++j) for (m = j + 1; m <= n; ++m)
+          if (values[m] < values[j]) { t = values[j]; values[j] = values[m]; values[m] = t }
+        return n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
+      }
+      { own[NR] = $i / 1e9; toFirst[NR] = $i / $1; toSecond[NR] = $i / $2 }
+      END {
+        printf "  %-34s %8.4f s  peak %5.1f MiB", label, median(own, NR), k / 1024
+        if (i > yardsticks) printf "  %5.2f x %s", median(toFirst, NR), first
+        if (i > yardsticks && yardsticks > 1) printf "  %5.2f x %s", median(toSecond, NR), second
+        if (i > yardsticks && k > limit) printf "  (peak over %d MiB)", limit / 1024
         printf "\n"
-      }'
+      }' "$work/times"
   done
 }
 
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
-echo "runs per command: $runs, in turns (median wall time)"
+echo "rounds: $runs, each command once per round (median wall time, median of the rounds' ratios)"
 cat "$work"/small/*.txt "$work"/full/*.txt > /dev/null  # into the page cache
 
 printf '2\n0\n4\ntext.txt\nout.txt\n1\n' > "$work/text.in"
@@ -176,20 +204,24 @@ checkOutput() {  # inputName
   fi
 }
 
+fileMode() {  # inputName
+  local args=("tr a-zA-Z b-zab-za" /dev/null "tr a-zA-Z b-zab-za < $1 > tr.txt"
+              "cat" /dev/null "cat $1 > cat.txt")
+  for ((b = 0; b < ${#buildNames[@]}; ++b)); do
+    args+=("vexilo, ${buildLabels[b]}" "$work/${1%.txt}.in" "'$builds/${buildNames[b]}/vexilo'")
+  done
+  compare "$work/small" 2 "${args[@]}"
+  checkOutput "$1"
+}
 echo "file mode, 64 MiB of text with line ends:"
-compare "$work/small" \
-  "tr a-zA-Z b-zab-za" /dev/null "tr a-zA-Z b-zab-za < text.txt > tr.txt" \
-  "vexilo file mode" "$work/text.in" "'$vexilo'"
-checkOutput text.txt
+fileMode text.txt
 echo "file mode, 256 MiB of text without a line end:"
-compare "$work/small" \
-  "tr a-zA-Z b-zab-za" /dev/null "tr a-zA-Z b-zab-za < flat.txt > tr.txt" \
-  "vexilo file mode" "$work/flat.in" "'$vexilo'"
-checkOutput flat.txt
-rm -f "$work/small/out.txt" "$work/small/tr.txt"
+fileMode flat.txt
+rm -f "$work/small/out.txt" "$work/small/tr.txt" "$work/small/cat.txt"
 
 echo "start-up to the mode menu, 1048575 settings and 100000 components of each kind:"
-compare "$work/full" \
+vexilo="$builds/default/vexilo"
+compare "$work/full" 1 \
   "cat of the four store files" /dev/null "cat ${storeFiles[*]}" \
   "vexilo, random setting" "$work/random.in" "'$vexilo'" \
   "vexilo, setting FFFF0" "$work/specific.in" "'$vexilo'"

@@ -19,7 +19,8 @@ constexpr std::size_t letterCount = alphabetSize;
 constexpr std::size_t positionCount = machinePeriod;
 constexpr std::size_t tableSize = positionCount * letterCount;
 
-// After the rows, what the vector loop needs, in 32-byte entries (26 used): for each of the 676
+// After the rows, what the vector loop needs, in 32-byte entries of 26 values each (stored by
+// `storeVectorEntry`): for each of the 676
 // positions of rotors 2 and 3, and once more for the first two after the last, the map from the
 // signal entering rotor 1 at its key's wiring to the signal leaving it backwards; then the
 // plugboard's wiring, and the plugboard's wiring as letters 'a' to 'z'.
@@ -76,6 +77,18 @@ bool isInvolution(const Wiring& wiring, bool fixedPointsAllowed) {
 std::size_t modAlphabet(std::int32_t value) {
   const std::int32_t rest = value % alphabetSize;
   return static_cast<std::size_t>(rest < 0 ? rest + alphabetSize : rest);
+}
+
+// Values 0 to 15 of a 26-value map as they are, then values 16 to 25 each XORed with the value 16
+// places before it: a byte shuffle of the first half by index i then gives value i & 15, and the
+// XOR with a shuffle of the second half by i - 16 (nothing for i below 16) corrects it for i from
+// 16 on.
+template <typename Value>
+void storeVectorEntry(std::uint8_t* entry, Value valueAt) {
+  for (std::size_t index = 0; index < letterCount; ++index) {
+    entry[index] = static_cast<std::uint8_t>(valueAt(index));
+    if (index >= 16) entry[index] ^= entry[index - 16];
+  }
 }
 
 // The rotors' offsets from the key's wirings at machine position `position`.
@@ -156,10 +169,10 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
   };
 
   std::vector<std::uint8_t> table(tableBytes);
-  for (std::size_t letter = 0; letter < letterCount; ++letter) {
-    table[plugboardEntry + letter] = static_cast<std::uint8_t>(plugboard[letter]);
-    table[plugboardLetterEntry + letter] = static_cast<std::uint8_t>('a' + plugboard[letter]);
-  }
+  storeVectorEntry(table.data() + plugboardEntry,
+                   [&](std::size_t letter) { return plugboard[letter]; });
+  storeVectorEntry(table.data() + plugboardLetterEntry,
+                   [&](std::size_t letter) { return 'a' + plugboard[letter]; });
   for (std::int32_t outer = 0; outer < rotor2Period; ++outer) {
     const std::int32_t offset2 = outer % alphabetSize;
     const std::int32_t offset3 = outer / alphabetSize;
@@ -174,10 +187,9 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
     }
     std::uint8_t* innerMap =
         table.data() + tableSize + static_cast<std::size_t>(outer) * vectorEntrySize;
-    for (std::size_t index = 0; index < letterCount; ++index) {
-      innerMap[index] = static_cast<std::uint8_t>(
-          rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])]);
-    }
+    storeVectorEntry(innerMap, [&](std::size_t index) {
+      return rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])];
+    });
     if (outer < 2) {
       std::copy_n(innerMap, vectorEntrySize,
                   table.data() + tableSize + (rotor2Period + outer) * vectorEntrySize);
@@ -273,18 +285,19 @@ namespace {
 
 #define VEXILO_AVX2 __attribute__((target("avx2")))
 
-// Entry `index` (0 to 25) of the 26-entry map at `entry`, for each of the 32 bytes; an index
-// outside 0 to 25 gives some byte, never a read outside the map.
-VEXILO_AVX2 __m256i lookup26(const std::uint8_t* entry, __m256i index) {
+// Value `index` (0 to 25) of the map stored at `entry` by `storeVectorEntry`, for each of the 32
+// bytes, given `index` - 16 too; an index outside 0 to 25 gives some byte, never a read outside
+// the map.
+VEXILO_AVX2 __m256i lookup26(const std::uint8_t* entry, __m256i index, __m256i indexLess16) {
   const __m256i low =
       _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entry)));
   const __m256i high =
       _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entry + 16)));
-  // A shuffle index with its top bit set gives 0: saturated, 0 to 15 read `low` and the rest
-  // `high`.
-  return _mm256_or_si256(_mm256_shuffle_epi8(low, _mm256_adds_epu8(index, _mm256_set1_epi8(0x70))),
-                         _mm256_shuffle_epi8(high, _mm256_sub_epi8(index, _mm256_set1_epi8(16))));
+  // A shuffle index with its top bit set gives 0, as i - 16 does for i below 16.
+  return _mm256_xor_si256(_mm256_shuffle_epi8(low, index), _mm256_shuffle_epi8(high, indexLess16));
 }
+
+VEXILO_AVX2 __m256i less16(__m256i index) { return _mm256_sub_epi8(index, _mm256_set1_epi8(16)); }
 
 // 32 bytes at a time: rotor 1's offset at each letter from the letters before it among the 32,
 // then the signal through the plugboard, rotor 1, the map of rotors 2 and 3 at their position (or
@@ -323,18 +336,21 @@ VEXILO_AVX2 std::int32_t encipherThirtyTwoAtATime(const std::uint8_t* table, std
     offset = _mm256_sub_epi8(offset, _mm256_and_si256(steppedOnce, alphabet));
     offset = _mm256_sub_epi8(offset, _mm256_and_si256(steppedTwice, alphabet));
 
-    __m256i entering = _mm256_sub_epi8(lookup26(table + plugboardEntry, index), offset);
+    __m256i entering =
+        _mm256_sub_epi8(lookup26(table + plugboardEntry, index, less16(index)), offset);
     entering =
         _mm256_add_epi8(entering, _mm256_and_si256(_mm256_cmpgt_epi8(zero, entering), alphabet));
     const std::uint8_t* map = table + tableSize + static_cast<std::size_t>(outer) * vectorEntrySize;
-    __m256i leaving = _mm256_blendv_epi8(lookup26(map, entering),
-                                         lookup26(map + vectorEntrySize, entering), steppedOnce);
-    leaving =
-        _mm256_blendv_epi8(leaving, lookup26(map + 2 * vectorEntrySize, entering), steppedTwice);
+    const __m256i enteringLess16 = less16(entering);
+    __m256i leaving =
+        _mm256_blendv_epi8(lookup26(map, entering, enteringLess16),
+                           lookup26(map + vectorEntrySize, entering, enteringLess16), steppedOnce);
+    leaving = _mm256_blendv_epi8(
+        leaving, lookup26(map + 2 * vectorEntrySize, entering, enteringLess16), steppedTwice);
     leaving = _mm256_add_epi8(leaving, offset);
     leaving =
         _mm256_sub_epi8(leaving, _mm256_and_si256(_mm256_cmpgt_epi8(leaving, lastIndex), alphabet));
-    const __m256i enciphered = lookup26(table + plugboardLetterEntry, leaving);
+    const __m256i enciphered = lookup26(table + plugboardLetterEntry, leaving, less16(leaving));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + done),
                         _mm256_blendv_epi8(bytes, enciphered, isLetter));
 
