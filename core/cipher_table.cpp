@@ -19,13 +19,14 @@ constexpr std::size_t letterCount = alphabetSize;
 constexpr std::size_t positionCount = machinePeriod;
 constexpr std::size_t tableSize = positionCount * letterCount;
 
-// After the rows, what the vector loop needs, in 32-byte entries of 26 values each (stored by
-// `storeVectorEntry`): for each of the 676
-// positions of rotors 2 and 3, and once more for the first two after the last, the map from the
-// signal entering rotor 1 at its key's wiring to the signal leaving it backwards; then the
-// plugboard's wiring, and the plugboard's wiring as letters 'a' to 'z'.
-constexpr std::size_t vectorEntrySize = 32;
-constexpr std::size_t innerMapCount = rotor2Period + 2;
+// After the rows, what the vector loops need, in 64-byte entries of 26 values each (stored by
+// `storeVectorEntry`): for each of the 676 positions of rotors 2 and 3, and once more for the
+// first three after the last, the map from the signal entering rotor 1 at its key's wiring to the
+// signal leaving it backwards; then the plugboard's wiring, and the plugboard's wiring as letters
+// 'a' to 'z'.
+constexpr std::size_t vectorEntrySize = 64;
+constexpr std::size_t plainValues = 32;  // where an entry holds its values as they are
+constexpr std::size_t innerMapCount = rotor2Period + 3;
 constexpr std::size_t plugboardEntry = tableSize + innerMapCount * vectorEntrySize;
 constexpr std::size_t plugboardLetterEntry = plugboardEntry + vectorEntrySize;
 constexpr std::size_t tableBytes = plugboardLetterEntry + vectorEntrySize;
@@ -82,11 +83,12 @@ std::size_t modAlphabet(std::int32_t value) {
 // Values 0 to 15 of a 26-value map as they are, then values 16 to 25 each XORed with the value 16
 // places before it: a byte shuffle of the first half by index i then gives value i & 15, and the
 // XOR with a shuffle of the second half by i - 16 (nothing for i below 16) corrects it for i from
-// 16 on.
+// 16 on. From byte `plainValues` on, the 26 values as they are.
 template <typename Value>
 void storeVectorEntry(std::uint8_t* entry, Value valueAt) {
   for (std::size_t index = 0; index < letterCount; ++index) {
-    entry[index] = static_cast<std::uint8_t>(valueAt(index));
+    entry[plainValues + index] = static_cast<std::uint8_t>(valueAt(index));
+    entry[index] = entry[plainValues + index];
     if (index >= 16) entry[index] ^= entry[index - 16];
   }
 }
@@ -190,7 +192,7 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
     storeVectorEntry(innerMap, [&](std::size_t index) {
       return rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])];
     });
-    if (outer < 2) {
+    if (outer < 3) {
       std::copy_n(innerMap, vectorEntrySize,
                   table.data() + tableSize + (rotor2Period + outer) * vectorEntrySize);
     }
@@ -252,8 +254,10 @@ std::size_t countLetters(std::string_view text) {
 std::size_t countLetters(std::string_view text) { return countLettersOneByOne(text); }
 #endif
 
-std::int32_t encipherFromPositionOneByOne(const std::uint8_t* table, std::int32_t position,
-                                          std::string_view text, char* out) {
+namespace {
+
+std::int32_t encipherOneByOne(const std::uint8_t* table, std::int32_t position,
+                              std::string_view text, char* out) {
   const std::uint8_t* row = table + static_cast<std::size_t>(position) * letterCount;
   const std::uint8_t* const tableEnd = table + tableSize;
   const auto* next = reinterpret_cast<const unsigned char*>(text.data());
@@ -279,6 +283,8 @@ std::int32_t encipherFromPositionOneByOne(const std::uint8_t* table, std::int32_
   }
   return static_cast<std::int32_t>(static_cast<std::size_t>(row - table) / letterCount);
 }
+
+}  // namespace
 
 #if defined(VEXILO_VECTOR_LOOP)
 namespace {
@@ -363,25 +369,128 @@ VEXILO_AVX2 std::int32_t encipherThirtyTwoAtATime(const std::uint8_t* table, std
   return outer * alphabetSize + offset1;
 }
 
-bool hasVectorLoop() {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  return supported;
+#define VEXILO_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt")))
+
+VEXILO_AVX512 __m512i loadPlainValues(const std::uint8_t* entry) {
+  return _mm512_maskz_loadu_epi8(0xFFFFFFFFU, entry + plainValues);
+}
+
+// Value `index` & 63 of `values` for each byte. (The unmasked intrinsic starts from an undefined
+// register, which g++ 12 warns of.)
+VEXILO_AVX512 __m512i permute(__m512i index, __m512i values) {
+  return _mm512_maskz_permutexvar_epi8(~__mmask64{0}, index, values);
+}
+
+// As `encipherThirtyTwoAtATime`, 64 bytes at a time: a letter's place among the letters of the 64
+// comes from spreading 0, 1, 2, ... over the letters, and each map is one byte permutation. Up to
+// 64 letters step rotor 2 up to three times.
+VEXILO_AVX512 std::int32_t encipherSixtyFourAtATime(const std::uint8_t* table,
+                                                    std::int32_t position, const char* in,
+                                                    std::size_t length, char* out) {
+  static constexpr std::array<std::uint8_t, 64> ascending = [] {
+    std::array<std::uint8_t, 64> values{};
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::uint8_t>(i);
+    return values;
+  }();
+  const __m512i places = _mm512_loadu_si512(ascending.data());
+  const __m512i plugboard = loadPlainValues(table + plugboardEntry);
+  const __m512i plugboardLetters = loadPlainValues(table + plugboardLetterEntry);
+  const __m512i alphabet = _mm512_set1_epi8(letterCount);
+  std::int32_t offset1 = position % alphabetSize;
+  std::int32_t outer = position / alphabetSize;
+  for (std::size_t done = 0; done + 64 <= length; done += 64) {
+    const __m512i bytes = _mm512_loadu_si512(in + done);
+    const __m512i shifted =
+        _mm512_add_epi8(_mm512_or_si512(bytes, _mm512_set1_epi8(0x20)), _mm512_set1_epi8(31));
+    const __mmask64 isLetter = _mm512_cmplt_epi8_mask(shifted, _mm512_set1_epi8(-102));
+    // The permutations read only the low 6 bits of an index: letters give 0 to 25.
+    const __m512i index = _mm512_xor_si512(shifted, _mm512_set1_epi8(-128));
+    __m512i offset = _mm512_add_epi8(_mm512_maskz_expand_epi8(isLetter, places),
+                                     _mm512_set1_epi8(static_cast<char>(offset1)));
+    const __mmask64 steppedOnce = _mm512_cmpge_epi8_mask(offset, alphabet);
+    const __mmask64 steppedTwice =
+        _mm512_cmpge_epi8_mask(offset, _mm512_set1_epi8(2 * letterCount));
+    const __mmask64 steppedThrice =
+        _mm512_cmpge_epi8_mask(offset, _mm512_set1_epi8(3 * letterCount));
+    offset = _mm512_mask_sub_epi8(offset, steppedOnce, offset, alphabet);
+    offset = _mm512_mask_sub_epi8(offset, steppedTwice, offset, alphabet);
+    offset = _mm512_mask_sub_epi8(offset, steppedThrice, offset, alphabet);
+
+    __m512i entering = _mm512_sub_epi8(permute(index, plugboard), offset);
+    entering = _mm512_mask_add_epi8(entering, _mm512_movepi8_mask(entering), entering, alphabet);
+    const std::uint8_t* map = table + tableSize + static_cast<std::size_t>(outer) * vectorEntrySize;
+    __m512i leaving = permute(entering, loadPlainValues(map));
+    leaving = _mm512_mask_permutexvar_epi8(leaving, steppedOnce, entering,
+                                           loadPlainValues(map + vectorEntrySize));
+    leaving = _mm512_mask_permutexvar_epi8(leaving, steppedTwice, entering,
+                                           loadPlainValues(map + 2 * vectorEntrySize));
+    leaving = _mm512_mask_permutexvar_epi8(leaving, steppedThrice, entering,
+                                           loadPlainValues(map + 3 * vectorEntrySize));
+    leaving = _mm512_add_epi8(leaving, offset);
+    leaving =
+        _mm512_mask_sub_epi8(leaving, _mm512_cmpge_epi8_mask(leaving, alphabet), leaving, alphabet);
+    const __m512i enciphered = permute(leaving, plugboardLetters);
+    _mm512_storeu_si512(out + done, _mm512_mask_blend_epi8(isLetter, bytes, enciphered));
+
+    const std::int32_t moved = offset1 + static_cast<std::int32_t>(__builtin_popcountll(isLetter));
+    const std::int32_t steps = moved / alphabetSize;
+    offset1 = moved - steps * alphabetSize;
+    outer += steps;
+    if (outer >= rotor2Period) outer -= rotor2Period;
+  }
+  return outer * alphabetSize + offset1;
 }
 
 }  // namespace
 
+bool textLoopAvailable(TextLoop loop) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  static const bool avx512 =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+      __builtin_cpu_supports("popcnt");
+  switch (loop) {
+    case TextLoop::oneByOne:
+      return true;
+    case TextLoop::avx2:
+      return avx2;
+    case TextLoop::avx512:
+      return avx512;
+  }
+  return false;
+}
+
+std::int32_t encipherFromPositionWith(TextLoop loop, const std::uint8_t* table,
+                                      std::int32_t position, std::string_view text, char* out) {
+  std::size_t vectorLength = 0;
+  if (loop == TextLoop::avx512) {
+    vectorLength = text.size() / 64 * 64;
+    position = encipherSixtyFourAtATime(table, position, text.data(), vectorLength, out);
+  } else if (loop == TextLoop::avx2) {
+    vectorLength = text.size() / 32 * 32;
+    position = encipherThirtyTwoAtATime(table, position, text.data(), vectorLength, out);
+  }
+  return encipherOneByOne(table, position, text.substr(vectorLength), out + vectorLength);
+}
+
 std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
                                   std::string_view text, char* out) {
-  if (!hasVectorLoop()) return encipherFromPositionOneByOne(table, position, text, out);
-  const std::size_t vectorLength = text.size() / 32 * 32;
-  position = encipherThirtyTwoAtATime(table, position, text.data(), vectorLength, out);
-  return encipherFromPositionOneByOne(table, position, text.substr(vectorLength),
-                                      out + vectorLength);
+  static const TextLoop widest = textLoopAvailable(TextLoop::avx512) ? TextLoop::avx512
+                                 : textLoopAvailable(TextLoop::avx2) ? TextLoop::avx2
+                                                                     : TextLoop::oneByOne;
+  return encipherFromPositionWith(widest, table, position, text, out);
 }
 #else
+bool textLoopAvailable(TextLoop loop) { return loop == TextLoop::oneByOne; }
+
+std::int32_t encipherFromPositionWith(TextLoop, const std::uint8_t* table, std::int32_t position,
+                                      std::string_view text, char* out) {
+  return encipherOneByOne(table, position, text, out);
+}
+
 std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
                                   std::string_view text, char* out) {
-  return encipherFromPositionOneByOne(table, position, text, out);
+  return encipherOneByOne(table, position, text, out);
 }
 #endif
 

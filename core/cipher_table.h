@@ -61,13 +61,21 @@ std::size_t countLettersOneByOne(std::string_view text);
 // (0 to 17575) to `out`, which has room for `text.size()` bytes and may be `text` itself; returns
 // the position after the last letter. Parts of a text counted with `countLetters` can thus be
 // enciphered apart, each from its own start.
-// Takes 32 bytes at a time with the processor's byte shuffles where it has them (AVX2).
+// Takes the widest loop of `TextLoop` that the processor has.
 std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
                                   std::string_view text, char* out);
 
-// As `encipherFromPosition`, one byte at a time on every processor.
-std::int32_t encipherFromPositionOneByOne(const std::uint8_t* table, std::int32_t position,
-                                          std::string_view text, char* out);
+// The loops of `encipherFromPosition`: one byte at a time on every processor; 32 bytes at a time
+// with AVX2's byte shuffles; 64 at a time with AVX-512's byte permutations (VBMI and VBMI2). The
+// vector loops leave the last bytes of a text that do not fill a block to the first.
+enum class TextLoop { oneByOne, avx2, avx512 };
+
+// True when the processor can run `loop`.
+bool textLoopAvailable(TextLoop loop);
+
+// As `encipherFromPosition`, with `loop`, which must be available.
+std::int32_t encipherFromPositionWith(TextLoop loop, const std::uint8_t* table,
+                                      std::int32_t position, std::string_view text, char* out);
 
 // Turns `machine`'s rotors and sets its counters to position `position` of the machine whose key
 // is `key`, as `advanceMachine` leaves them after that many letters from the key's start.

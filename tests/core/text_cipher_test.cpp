@@ -316,23 +316,32 @@ TEST(TextCipherTest, PartsEncipheredApartFromCountedPositionsMatchLetterByLetter
     CipherTableCache cache;
     const std::uint8_t* table = cipherTableFor(cache, key);
     std::string enciphered = text;  // enciphered in place, as file mode does
-    std::string oneByOne(text.size(), '?');
     std::int32_t position = machine.rotor1Steps;
-    std::size_t start = 0;
-    while (start < text.size()) {
+    std::vector<std::size_t> partEnds;
+    while (partEnds.empty() || partEnds.back() < text.size()) {
       const std::size_t length = std::uniform_int_distribution<std::size_t>(0, 5000)(random);
-      const std::string_view part = std::string_view(text).substr(start, length);
-      const std::size_t letters = countLetters(part);
-      ASSERT_EQ(letters, countLettersOneByOne(part)) << draw;
-      ASSERT_EQ(letters, letterCount(std::string(part))) << draw;
-      const std::int32_t end = encipherFromPosition(table, position, part, &enciphered[start]);
-      ASSERT_EQ(end, (position + static_cast<std::int32_t>(letters)) % machinePeriod) << draw;
-      ASSERT_EQ(encipherFromPositionOneByOne(table, position, part, &oneByOne[start]), end);
-      position = end;
-      start += part.size();
+      partEnds.push_back(std::min(text.size(), (partEnds.empty() ? 0 : partEnds.back()) + length));
     }
-    EXPECT_EQ(enciphered, expected) << draw;
-    EXPECT_EQ(oneByOne, expected) << draw;
+    for (const TextLoop loop : {TextLoop::oneByOne, TextLoop::avx2, TextLoop::avx512}) {
+      if (!textLoopAvailable(loop)) continue;
+      const std::string name =
+          "loop " + std::to_string(static_cast<int>(loop)) + ", draw " + std::to_string(draw);
+      enciphered = text;
+      position = machine.rotor1Steps;
+      std::size_t start = 0;
+      for (const std::size_t end : partEnds) {
+        const std::string_view part = std::string_view(text).substr(start, end - start);
+        const std::size_t letters = countLetters(part);
+        ASSERT_EQ(letters, countLettersOneByOne(part)) << name;
+        ASSERT_EQ(letters, letterCount(std::string(part))) << name;
+        const std::int32_t after =
+            encipherFromPositionWith(loop, table, position, part, &enciphered[start]);
+        ASSERT_EQ(after, (position + static_cast<std::int32_t>(letters)) % machinePeriod) << name;
+        position = after;
+        start = end;
+      }
+      EXPECT_EQ(enciphered, expected) << name;
+    }
     Machine moved = machine;
     moveMachineTo(moved, key, position);
     expectSameMachine(moved, reference, "parts " + std::to_string(draw));
