@@ -1,7 +1,9 @@
 // File mode driven through the console: the enciphered copy, and every file that cannot be used.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -131,18 +133,42 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
   }
 }
 
+// A full device, and a file-size limit met in the middle of a file of several blocks: one note,
+// and the machine still moves on by every letter of the input.
 TEST(FileModeSessionTest, AWriteErrorOnTheOutputIsReportedOnStandardError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  ScopedTempDir dir;
-  writeKnownStore();
-  writeFile("plain.txt", "enough text to write\n");
-  const ProgramRun run = runSession("2 1A\n4\nplain.txt\n/dev/full\n1\n");
-  EXPECT_EQ(run.standardOutput,
-            start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion);
-  const std::vector<std::string> lines = splitLines(run.standardError);
-  ASSERT_EQ(lines.size(), 1U) << run.standardError;
-  EXPECT_NE(lines[0].find("/dev/full"), std::string::npos) << lines[0];
-  EXPECT_EQ(readFile("plain.txt"), "enough text to write\n");
+  std::string large;
+  for (std::size_t i = 0; large.size() < 2600000; ++i) large += i % 70 == 69 ? '\n' : 'a' + i % 26;
+  struct Case {
+    const char* output;
+    std::string input;
+    std::optional<unsigned long> sizeLimit;
+    const char* reason;
+  };
+  const Case cases[] = {{"/dev/full", "enough text to write\n", std::nullopt, "No space left"},
+                        {"out.txt", large, 1000000, "File too large"}};
+  for (const Case& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    writeFile("plain.txt", c.input);
+    ProgramOptions options;
+    options.fileSizeLimit = c.sizeLimit;
+    const ProgramRun run =
+        runProgram("2 1A\n4\nplain.txt\n" + std::string(c.output) + "\n2\n2\n1\nk-\n1\n", 20.0,
+                   VEXILO_BINARY, options);
+    EXPECT_EQ(run.exitStatus, 0) << c.output;
+    MachineModel model(setting1A());
+    model.encipherText(c.input);
+    EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + outputFilePrompt +
+                                      exitQuestion + resetQuestion + modeMenu + letterPrompt +
+                                      model.quickLetter('k') + letterPrompt + exitQuestion)
+        << c.output;
+    const std::vector<std::string> lines = splitLines(run.standardError);
+    ASSERT_EQ(lines.size(), 1U) << run.standardError;
+    EXPECT_NE(lines[0].find(c.output), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+    EXPECT_EQ(readFile("plain.txt"), c.input);
+  }
 }
 
 }  // namespace
