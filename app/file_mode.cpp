@@ -1,13 +1,13 @@
 #include "app/file_mode.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -141,9 +141,23 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     pipeline.position = machine.rotor1Steps;
     std::vector<char> otherBlock(blockSize);
     std::vector<char> ownBlock(blockSize);
-    std::thread other([&] { runBlocks(pipeline, otherBlock); });
+    // The second thread is made with the system's own call, which reports a failure (a limit on
+    // threads, say) instead of throwing: one thread then does all the work, more slowly.
+    struct Helper {
+      BlockPipeline* pipeline;
+      std::vector<char>* block;
+    } helper{&pipeline, &otherBlock};
+    pthread_t other{};
+    const bool helped = ::pthread_create(
+                            &other, nullptr,
+                            [](void* argument) -> void* {
+                              const auto* given = static_cast<Helper*>(argument);
+                              runBlocks(*given->pipeline, *given->block);
+                              return nullptr;
+                            },
+                            &helper) == 0;
     runBlocks(pipeline, ownBlock);
-    other.join();
+    if (helped) ::pthread_join(other, nullptr);
     moveMachineTo(machine, key, pipeline.position);
     readError = pipeline.readError;
     writeError = pipeline.writeError;
