@@ -105,7 +105,7 @@ StoreFiles readStore() {
 int lastId(const std::string& fileText, int base) {
   const std::vector<std::string> lines = splitLines(fileText);
   if (lines.empty()) return -1;
-  return static_cast<int>(parseWhole(splitFields(lines.back())[0], base).value_or(-100));
+  return static_cast<int>(storeNumber(splitFields(lines.back())[0], base).value_or(-100));
 }
 
 // New lines of a component file after a run: the lines beyond `before`, each with the next ID.
@@ -117,11 +117,11 @@ void expectGrownByComponents(const std::string& before, const std::string& after
   for (const std::string& line : splitLines(after.substr(old.size()))) {
     const std::vector<std::string> fields = splitFields(line);
     ASSERT_EQ(fields.size(), static_cast<std::size_t>(26 + prefixFields)) << what << ": " << line;
-    EXPECT_EQ(parseWhole(fields[0], 10), next) << what << ": " << line;
+    EXPECT_EQ(storeNumber(fields[0], 10), next) << what << ": " << line;
     const auto table = storedTable(line, next, prefixFields);
     ASSERT_TRUE(table) << what << ": " << line;
     if (prefixFields == 2) {
-      const auto cables = parseWhole(fields[1], 10);
+      const auto cables = storeNumber(fields[1], 10);
       ASSERT_TRUE(cables && *cables <= 13) << line;
       EXPECT_TRUE(isPlugboardWithCables(*table, static_cast<int>(*cables))) << line;
     } else if (std::string(what) == "rotors") {
@@ -177,14 +177,14 @@ RandomOutcome runRandomSetting(const std::string& unableLines) {
   }
   if (outcome.newSetting) {
     registryLine = added[0];
-    EXPECT_EQ(parseWhole(splitFields(registryLine)[0], 16), lastId(oldRegistry, 16) + 1);
+    EXPECT_EQ(storeNumber(splitFields(registryLine)[0], 16), lastId(oldRegistry, 16) + 1);
   }
   const std::vector<std::string> fields = splitFields(registryLine);
   EXPECT_EQ(fields.size(), 6U) << registryLine;
   if (fields.size() != 6) return outcome;
   std::array<int, 6> value{};
   for (int i = 1; i < 6; ++i) {
-    const auto parsed = parseWhole(fields[i], 10);
+    const auto parsed = storeNumber(fields[i], 10);
     EXPECT_TRUE(parsed) << registryLine;
     value[i] = static_cast<int>(parsed.value_or(-1));
   }

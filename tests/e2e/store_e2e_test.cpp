@@ -378,7 +378,7 @@ TEST(StoreSessionTest, AppendingAfterALastLineWithoutLineEndWritesTheLineEndFirs
     EXPECT_EQ(registry, "0,0,0,1,2,0\n" + lines[1] + "\n");
     const std::vector<std::string> fields = splitFields(lines[1]);
     ASSERT_EQ(fields.size(), 6U);
-    const long reflector = parseWhole(fields[5], 10).value_or(-1);
+    const long reflector = storeNumber(fields[5], 10).value_or(-1);
     EXPECT_TRUE(reflector == 0 || reflector == 1) << lines[1];
 
     const std::string reflectorText = readFile(reflectorFile);

@@ -7,7 +7,7 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::testing {
 namespace {
@@ -19,15 +19,15 @@ constexpr double cutRunTimeLimit = 2.0;
 // cannot be loaded, and every random pick lies in 0 to FFFFE, so a random setting always fails
 // with "something went wrong, please try again".
 void writeStore() {
-  writeFile("ExistingRotorSettings26.txt",
+  writeFile(rotorFile,
             "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20\n"
             "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10\n"
             "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19\n");
-  writeFile("ExistingReflectorSettings26.txt",
+  writeFile(reflectorFile,
             "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17\n");
-  writeFile("ExistingPlugBoardSettings26.txt",
+  writeFile(plugboardFile,
             "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25\n");
-  writeFile("initalSettings26.txt", "100000,0,0,1,2,0\nFFFFE,x\n");
+  writeFile(registryFile, "100000,0,0,1,2,0\nFFFFE,x\n");
   writeFile("in.txt", "First line.\nSecond LINE, with more!\nlast line without end");
 }
 
@@ -134,7 +134,7 @@ TEST(CutInputTest, RandomSettingSessionCutAtEveryByteWritesAPrefix) {
     const std::string cutInput = input.substr(0, cut);
     const ProgramRun cutRun = runProgram(cutInput, cutRunTimeLimit);
     std::string wholeOutput = menu;
-    if (readFile("initalSettings26.txt") != "<absent>") {
+    if (readFile(registryFile) != "<absent>") {
       const ProgramRun byId = runProgram("2\n0\n" + rest);
       ASSERT_EQ(byId.exitStatus, 0);
       // Drop the menu and the ID prompt that choosing by ID shows.

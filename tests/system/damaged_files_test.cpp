@@ -16,15 +16,10 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::testing {
 namespace {
-
-const std::string rotorFile = "ExistingRotorSettings26.txt";
-const std::string reflectorFile = "ExistingReflectorSettings26.txt";
-const std::string plugboardFile = "ExistingPlugBoardSettings26.txt";
-const std::string registryFile = "initalSettings26.txt";
 
 const std::string rotor0 = "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20";
 const std::string rotor1 = "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10";

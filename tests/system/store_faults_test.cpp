@@ -11,15 +11,13 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 #include "tests/system/system_limits.h"
 
 namespace vexilo::testing {
 namespace {
 
-const std::string storeFiles[] = {"ExistingReflectorSettings26.txt",
-                                  "ExistingPlugBoardSettings26.txt", "ExistingRotorSettings26.txt",
-                                  "initalSettings26.txt"};
+const std::string storeFiles[] = {reflectorFile, plugboardFile, rotorFile, registryFile};
 
 // The sanitizer's runtime must accept a library loaded ahead of it.
 std::string sanitizerOptions() {
