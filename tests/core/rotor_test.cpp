@@ -8,23 +8,13 @@
 #include <random>
 #include <sstream>
 
+#include "tests/support/test_machines.h"
+
 namespace vexilo {
 namespace {
 
-Wiring shuffledWiring(unsigned seed) {
-  Wiring wiring;
-  std::iota(wiring.begin(), wiring.end(), 0);
-  std::mt19937 generator(seed);
-  std::shuffle(wiring.begin(), wiring.end(), generator);
-  return wiring;
-}
-
-Rotor rotorOf(const Wiring& wiring) {
-  Rotor rotor;
-  rotor.initialWiring = wiring;
-  rotor.currentWiring = wiring;
-  return rotor;
-}
+using testing::rotorOf;
+using testing::shuffledWiring;
 
 TEST(RotorTest, NewRotorHoldsMinusOneThenZerosAndSize26) {
   const Rotor rotor;
