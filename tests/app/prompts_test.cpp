@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
+
 namespace vexilo {
 namespace {
 
-const std::string modeMenu =
-    "     for quick encryption...............1\n"
-    "     for descriptive encryption.........2\n"
-    "     for line encryption................3\n"
-    "     for file encryption................4\n";
-const std::string letterPrompt = "  enter letter to encrypt, - to stop: ";
-const std::string linePrompt =
-    "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
-    "preserved): ";
+using testing::letterPrompt;
+using testing::linePrompt;
+using testing::modeMenu;
 
 std::string repeated(const std::string& text, int times) {
   std::string all;
@@ -32,9 +28,17 @@ std::string rest(std::istream& in) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(PromptsTest, ModeMenuLinesAre41Characters) {
-  std::istringstream lines(modeMenu);
-  for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.size(), 41U) << line;
+TEST(PromptsTest, ModeMenuLinesAre41CharactersEndingInTheirNumber) {
+  std::istringstream in("");
+  std::ostringstream out;
+  chooseMode(in, out);
+  std::istringstream lines(out.str());
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_EQ(line.size(), 41U) << line;
+    EXPECT_EQ(line.back(), '0' + ++number) << line;
+  }
+  EXPECT_EQ(number, 4);
 }
 
 TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
@@ -132,9 +136,9 @@ TEST(PromptsTest, YesNoQuestionsAreYesExactlyForOne) {
     std::optional<bool> answer;
     const char* restOfInput;
   };
-  const char* stop = "Would you like to stop? (1 for yes, 2 for no)\n";
-  const char* reset = "Would you like to reset the machine? (1 for yes, 2 for no)\n";
-  const char* exit = "Would you like to exit Vexilo? (1 for yes, 2 for no)\n";
+  const char* stop = testing::stopQuestion.c_str();
+  const char* reset = testing::resetQuestion.c_str();
+  const char* exit = testing::exitQuestion.c_str();
   const Case cases[] = {
       {askStop, stop, "1\n", true, "\n"},      {askStop, stop, "2\n", false, "\n"},
       {askStop, stop, "y\n", false, "\n"},     {askStop, stop, " \n 12\n", true, "2\n"},

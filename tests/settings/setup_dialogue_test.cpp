@@ -10,6 +10,7 @@
 
 #include "settings/registry.h"
 #include "store/component_files.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo {
@@ -18,19 +19,16 @@ namespace {
 using testing::ScopedTempDir;
 using testing::writeFile;
 
-const std::string menu =
-    "     Use random encryption...........1\n"
-    "     Use specific encryption.........2\n";
-const std::string idPrompt = "     please enter your 5 digit setting ID or -1 to restart\n";
-const std::string notFound = "ID not found: Please try agian\n";
-const std::string titles =
-    "               Your Settings\n"
-    "               ID:     ROTOR1   ROTOR2   ROTOR3   REFLECTOR   PLUGBOARD   \n";
+using testing::idNotFound;
+using testing::idPrompt;
+using testing::invalidData;
+using testing::settingsTitles;
+const std::string& menu = testing::setupMenu;
+
 // Setting 1A: rotors 3, 0 and 7, reflector 2, plugboard 5.
 const std::string registry = "0,0,0,1,2,0\n1A,5,3,0,7,2\n";
 std::string settings1A(const std::string& shownId) {
-  return titles + "               " + shownId +
-         "        3        0        7           2           5\n\n";
+  return testing::settingsBlock(shownId, 3, 0, 7, 2, 5);
 }
 
 struct Outcome {
@@ -54,8 +52,14 @@ Outcome runDialogue(const std::string& input) {
 }
 
 TEST(SetupDialogueTest, MenuLinesAre38CharactersWithTheDigitsInColumn38) {
-  std::istringstream in(menu);
-  for (std::string line; std::getline(in, line);) EXPECT_EQ(line.size(), 38U) << line;
+  const ScopedTempDir dir;
+  std::istringstream in(runDialogue("").out);
+  int lines = 0;
+  for (std::string line; std::getline(in, line); ++lines) {
+    EXPECT_EQ(line.size(), 38U) << line;
+    EXPECT_TRUE(line.back() == '1' || line.back() == '2') << line;
+  }
+  EXPECT_EQ(lines, 2);
 }
 
 TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
@@ -74,14 +78,12 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
       {"2\n0001A rest\n", true, menu + idPrompt + settings1A("0001A"), " rest\n"},
       {"\n\n  2\n\n 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n-1\n2 1A\n", true, menu + idPrompt + menu + idPrompt + settings1A("0001A"), "\n"},
-      {"xyz 1\n2 1A\n", true,
-       menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"), "\n"},
-      {"9\n2 1A\n", true, menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"),
-       "\n"},
-      {"2\n-01\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 zz\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 FFFFF\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 99999999999\n", false, menu + idPrompt + notFound + menu, ""},
+      {"xyz 1\n2 1A\n", true, menu + invalidData + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"9\n2 1A\n", true, menu + invalidData + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"2\n-01\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 zz\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 FFFFF\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 99999999999\n", false, menu + idPrompt + idNotFound + menu, ""},
       {"", false, menu, ""},
       {"  \n\n", false, menu, ""},
       {"2\n", false, menu + idPrompt, ""},
@@ -102,7 +104,7 @@ TEST(SetupDialogueTest, AnAbsentRegistryFindsNoSetting) {
   const ScopedTempDir dir;
   const Outcome o = runDialogue("2 1A\n");
   EXPECT_FALSE(o.returned);
-  EXPECT_EQ(o.out, menu + idPrompt + "unable to open file\n" + notFound + menu);
+  EXPECT_EQ(o.out, menu + idPrompt + testing::unableToOpen + idNotFound + menu);
 }
 
 TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) {
@@ -111,12 +113,8 @@ TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) 
   EXPECT_TRUE(o.returned);
   EXPECT_EQ(o.ID, "0");
   EXPECT_EQ(o.components, (std::array{0, 1, 2, 0, 0}));
-  EXPECT_EQ(o.out,
-            menu +
-                "unable to open file\nunable to open file\nunable to open file\n"
-                "unable to open file\n" +
-                titles +
-                "               00000        0        1        2           0           0\n\n");
+  EXPECT_EQ(o.out, menu + testing::unableToOpen + testing::unableToOpen + testing::unableToOpen +
+                       testing::unableToOpen + testing::settingsBlock("0", 0, 1, 2, 0, 0));
   EXPECT_EQ(o.restOfInput, " rest\n");
 }
 
@@ -130,7 +128,7 @@ TEST(SetupDialogueTest, ARandomSettingThatIsNotStoredLeadsBackToTheMenu) {
   }
   const Outcome o = runDialogue("1\n");
   EXPECT_FALSE(o.returned);
-  EXPECT_EQ(o.out, menu + "something went wrong, please try again\n" + menu);
+  EXPECT_EQ(o.out, menu + testing::somethingWentWrong + menu);
 }
 
 TEST(SetupDialogueTest, PrintSettingsLinesAre74And71CharactersForSetting1A) {
@@ -151,7 +149,7 @@ TEST(SetupDialogueTest, PrintSettingsLinesAre74And71CharactersForSetting1A) {
 TEST(SetupDialogueTest, PrintSettingsShowsWideValuesWhole) {
   std::ostringstream out;
   printSettings("123456", 1234567, -1, 12, 1234567890, 123456789, out);
-  EXPECT_EQ(out.str(), titles +
+  EXPECT_EQ(out.str(), settingsTitles +
                            "               123456   1234567       -1       12   1234567890   "
                            "123456789\n\n");
 }
