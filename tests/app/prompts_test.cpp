@@ -52,6 +52,8 @@ TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
       {"3\n", 3, 1, "\n"},
       {"  \n\n 4\n", 4, 1, "\n"},
       {"+2\n", 2, 1, "\n"},
+      {"+0\n1\n", 1, 2, "\n"},
+      {"2147483648\n3\n", 3, 2, "\n"},
       {"0\n9\n2\n", 2, 3, "\n"},
       {"-3\n", -3, 1, "\n"},
       {"-2147483648\n", INT32_MIN, 1, "\n"},

@@ -12,55 +12,6 @@
 namespace vexilo::testing {
 namespace {
 
-TEST(EndOfInputSessionTest, TheProgramEndsAtOnceAndPrintsNothingAfterTheLastPrompt) {
-  MachineModel model(setting1A());
-  const std::string a = model.quickLetter('a');
-  model.reset();
-  const std::string traceA = model.descriptiveLetter('a');
-  model.reset();
-  const std::string ab = model.encipherText("ab");
-  const std::string start = start1A();
-  struct Case {
-    std::string input;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"", setupMenu},
-      {"\n\n", setupMenu},
-      {"2", setupMenu + idPrompt},
-      {"2\n", setupMenu + idPrompt},
-      {"x", setupMenu},
-      {"x\n", setupMenu + invalidData + setupMenu},
-      {"2 7\n", setupMenu + idPrompt + idNotFound + setupMenu},
-      {"2\n-1\n", setupMenu + idPrompt + setupMenu},
-      {"2 1A\n", start + modeMenu},
-      {"2 1A\n9\n", start + modeMenu + modeMenu},
-      {"2 1A\nabc", start + modeMenu + modeMenu},
-      {"2 1A\n1\n7\n", start + modeMenu + letterPrompt + letterPrompt},
-      {"2 1A\n2\na\n", start + modeMenu + letterPrompt + traceA + letterPrompt},
-      {"2 1A\n3", start + modeMenu},
-      {"2 1A\n3\n", start + modeMenu + linePrompt},
-      {"2 1A\n3\nab\n2\n", start + modeMenu + linePrompt + ab + "\n" + stopQuestion + linePrompt},
-      {"2 1A\n-1\n", start + modeMenu + exitQuestion},
-      {"2 1A\n-1\n2", start + modeMenu + exitQuestion + resetQuestion},
-      {"2 1A\n-1\n2\n1\n", start + modeMenu + exitQuestion + resetQuestion + modeMenu},
-      {"2 1A\n4\n", start + modeMenu + inputFilePrompt},
-      {"2 1A\n4\nin.txt\n", start + modeMenu + inputFilePrompt + outputFilePrompt},
-  };
-  for (const Case& c : cases) {
-    ScopedTempDir dir;
-    writeKnownStore();
-    writeFile("in.txt", "abc\n");
-    const ProgramRun run = runSession(c.input);
-    EXPECT_EQ(run.standardOutput, c.expected) << "input: " << c.input;
-    // Nothing but the store and the file put there.
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++files;
-    EXPECT_EQ(files, 5U) << "input: " << c.input;
-    EXPECT_EQ(readFile("in.txt"), "abc\n");
-  }
-}
-
 TEST(EndOfInputSessionTest, RandomSettingThenEndOfInputLeavesAWholeStore) {
   ScopedTempDir dir;
   const ProgramRun run = runSession("1");
@@ -117,60 +68,6 @@ TEST(StoreSessionTest, EachPassedOverStoreLineIsReportedOnceOnStandardError) {
         << lines[i];
   }
   EXPECT_EQ(run.standardError.back(), '\n');
-}
-
-TEST(StoreSessionTest, ATypedMinusOneDoesNotFindANegativeRegistryLine) {
-  ScopedTempDir dir;
-  writeKnownStore();
-  writeFile(registryFile, "-1,1,0,1,2,0\n1A,1,0,1,2,0\n");
-  const ProgramRun run = runSession("2 -01\n2 -1\n");
-  EXPECT_EQ(run.standardOutput,
-            setupMenu + idPrompt + idNotFound + setupMenu + idPrompt + setupMenu);
-}
-
-TEST(StoreSessionTest, RegistryLinesAreReadByTheirNumbersAndUnreadableOnesPassedOver) {
-  struct Case {
-    const char* name;
-    std::string registry;
-    bool found;  // whether "2 1A" finds setting 1A (PB 1, rotors 0 1 2, REF 0)
-    std::size_t stderrLines;
-  };
-  const Case cases[] = {
-      {"fields beyond six ignored", "1A,1,0,1,2,0,99,junk\n", true, 0},
-      {"carriage return before the line end", "1A,1,0,1,2,0\r\n", true, 0},
-      {"no line end on the last line", "0,0,0,1,2,0\n1A,1,0,1,2,0", true, 0},
-      {"ID with leading zeros and lower case", "001a,1,0,1,2,0\n", true, 0},
-      {"first of two lines with the ID wins", "1A,1,0,1,2,0\n1A,0,2,0,1,0\n", true, 0},
-      {"a matching line with too few fields, then a good one", "1A,1,0\n1A,1,0,1,2,0\n", true, 1},
-      {"a matching line with an unreadable field, then a good one", "1A,1,0,x,2,0\n1A,1,0,1,2,0\n",
-       true, 1},
-      {"blank and commaless lines", "\n\nnonsense\n1A,1,0,1,2,0\n", true, 3},
-      {"a matching line that cannot be read and no other", "1A,1,0,,2,0\n", false, 1},
-      {"a component ID beyond 32 bits", "1A,1,0,4294967297,2,0\n", false, 1},
-  };
-  for (const Case& c : cases) {
-    ScopedTempDir dir;
-    writeKnownStore();
-    writeFile(registryFile, c.registry);
-    const ProgramRun run = runSession("2 1A\n");
-    EXPECT_EQ(run.standardOutput,
-              c.found ? start1A() + modeMenu : setupMenu + idPrompt + idNotFound + setupMenu)
-        << c.name;
-    EXPECT_EQ(splitLines(run.standardError).size(), c.stderrLines) << c.name << run.standardError;
-    EXPECT_EQ(readFile(registryFile), c.registry) << c.name;
-  }
-}
-
-TEST(StoreSessionTest, ComponentLinesWithExtraFieldsOrCarriageReturnsLoadAsUsual) {
-  ScopedTempDir dir;
-  writeKnownStore();
-  const std::vector<std::string> rotors = splitLines(knownRotorFile());
-  writeFile(rotorFile, rotors[0] + ",7,8,9\n" + rotors[1] + "\r\n+2" + rotors[2].substr(1));
-  writeFile(plugboardFile, "0,0," + joinTable(plainPlugboard()) + "\n01,2," +
-                               joinTable(twoCablePlugboard()) + "\r\n");
-  const ProgramRun run = runSession("2 1A\n");
-  EXPECT_EQ(run.standardOutput, start1A() + modeMenu);
-  EXPECT_EQ(run.standardError, "");
 }
 
 TEST(StoreSessionTest, MissingComponentFilesAreReportedOnceForEachLoad) {

@@ -62,6 +62,8 @@ TEST(RegistryTest, LookupFindsTheFirstLineWhoseIdHasTheSameHexadecimalValue) {
       {"matching line too short gives way", "1F,3,0\n" + setting1F, "1F", found1F, "", 1},
       {"matching line with a bad component", "1F,3,x,12,7,2\n" + setting1F, "1f", found1F, "", 1},
       {"matching line with an empty component", "1F,3,0,,7,2\n", "1F", notFound, "", 1},
+      {"matching line with a component beyond 32 bits", "1F,3,0,4294967297,7,2\n", "1F", notFound,
+       "", 1},
   };
   for (const Case& c : cases) {
     const ScopedTempDir dir;

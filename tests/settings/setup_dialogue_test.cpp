@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <iomanip>
 #include <iterator>
 #include <sstream>
@@ -76,6 +77,8 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
       {"21A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n1a\n", true, menu + idPrompt + settings1A("0001a"), "\n"},
       {"2\n0001A rest\n", true, menu + idPrompt + settings1A("0001A"), " rest\n"},
+      {"2 00001A\n", true, menu + idPrompt + settings1A("00001A"), "\n"},
+      {"2 1Ax\n", true, menu + idPrompt + settings1A("001Ax"), "\n"},
       {"\n\n  2\n\n 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n-1\n2 1A\n", true, menu + idPrompt + menu + idPrompt + settings1A("0001A"), "\n"},
       {"xyz 1\n2 1A\n", true, menu + invalidData + menu + idPrompt + settings1A("0001A"), "\n"},
@@ -91,6 +94,7 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
   };
   for (const Case& c : cases) {
     const Outcome o = runDialogue(c.input);
+    EXPECT_EQ(testing::readFile(registryFileName), registry) << c.input;
     EXPECT_EQ(o.returned, c.returned) << c.input;
     EXPECT_EQ(o.out, c.expectedOut) << c.input;
     EXPECT_EQ(o.restOfInput, c.restOfInput) << c.input;
@@ -105,6 +109,7 @@ TEST(SetupDialogueTest, AnAbsentRegistryFindsNoSetting) {
   const Outcome o = runDialogue("2 1A\n");
   EXPECT_FALSE(o.returned);
   EXPECT_EQ(o.out, menu + idPrompt + testing::unableToOpen + idNotFound + menu);
+  EXPECT_FALSE(std::filesystem::exists(registryFileName));
 }
 
 TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) {

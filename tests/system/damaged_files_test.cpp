@@ -21,13 +21,12 @@
 namespace vexilo::testing {
 namespace {
 
-const std::string rotor0 = "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20";
-const std::string rotor1 = "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10";
-const std::string rotor2 = "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19";
-const std::string reflector0 =
-    "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17";
-const std::string plugboard0 =
-    "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25";
+// Part of the known store: rotors 0 to 2, reflector 0, plugboard 0 and setting 0.
+const std::string rotor0 = "0," + joinTable(shiftRotor());
+const std::string rotor1 = "1," + joinTable(tripleRotor());
+const std::string rotor2 = "2," + joinTable(quintupleRotor());
+const std::string reflector0 = "0," + joinTable(halfTurnReflector());
+const std::string plugboard0 = "0,0," + joinTable(plainPlugboard());
 const std::string setting0 = "0,0,0,1,2,0";
 const std::string cleanRotors = rotor0 + "\n" + rotor1 + "\n" + rotor2 + "\n";
 
