@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/console_texts.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
@@ -23,10 +24,7 @@ std::string repeated(const std::string& text, int times) {
   return all;
 }
 
-std::string rest(std::istream& in) {
-  in.clear();
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::restOf;
 
 TEST(PromptsTest, ModeMenuLinesAre41CharactersEndingInTheirNumber) {
   std::istringstream in("");
@@ -73,7 +71,7 @@ TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
     std::ostringstream out;
     EXPECT_EQ(chooseMode(in, out), c.mode) << c.input;
     EXPECT_EQ(out.str(), repeated(modeMenu, c.menus)) << c.input;
-    EXPECT_EQ(rest(in), c.restOfInput) << c.input;
+    EXPECT_EQ(restOf(in), c.restOfInput) << c.input;
   }
 }
 
@@ -155,7 +153,7 @@ TEST(PromptsTest, YesNoQuestionsAreYesExactlyForOne) {
     std::ostringstream out;
     EXPECT_EQ(c.ask(in, out), c.answer) << c.question << c.input;
     EXPECT_EQ(out.str(), c.question) << c.input;
-    EXPECT_EQ(rest(in), c.restOfInput) << c.question << c.input;
+    EXPECT_EQ(restOf(in), c.restOfInput) << c.question << c.input;
   }
 }
 

@@ -18,6 +18,18 @@ int forward(const Table& table, int index) { return index < 0 || index > 25 ? -1
 
 }  // namespace
 
+std::optional<MachineParts> storedParts(int rotor1, int rotor2, int rotor3, int reflector,
+                                        int plugboard) {
+  const std::string rotors = readFile(rotorFile);
+  const auto first = storedTable(rotors, rotor1, 1);
+  const auto second = storedTable(rotors, rotor2, 1);
+  const auto third = storedTable(rotors, rotor3, 1);
+  const auto reflectorTable = storedTable(readFile(reflectorFile), reflector, 1);
+  const auto plugboardTable = storedTable(readFile(plugboardFile), plugboard, 2);
+  if (!first || !second || !third || !reflectorTable || !plugboardTable) return std::nullopt;
+  return MachineParts{*first, *second, *third, *reflectorTable, *plugboardTable};
+}
+
 MachineParts setting1A() {
   return {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), twoCablePlugboard()};
 }

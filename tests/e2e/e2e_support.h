@@ -24,6 +24,11 @@ struct MachineParts {
   Table plugboard;
 };
 
+// The parts of a machine of the given components as the store in the working directory holds
+// them; nullopt when one of them is not stored.
+std::optional<MachineParts> storedParts(int rotor1, int rotor2, int rotor3, int reflector,
+                                        int plugboard);
+
 // Parts of the known settings 1A, 1B and 1C.
 MachineParts setting1A();
 MachineParts setting1B();

@@ -131,34 +131,31 @@ RandomOutcome runRandomSetting(const std::string& unableLines) {
     registryLine = added[0];
     EXPECT_EQ(storeNumber(splitFields(registryLine)[0], 16), lastId(oldRegistry, 16) + 1);
   }
-  const std::vector<std::string> fields = splitFields(registryLine);
-  EXPECT_EQ(fields.size(), 6U) << registryLine;
-  if (fields.size() != 6) return outcome;
-  std::array<int, 6> value{};
-  for (int i = 1; i < 6; ++i) {
-    const auto parsed = storeNumber(fields[i], 10);
-    EXPECT_TRUE(parsed) << registryLine;
-    value[i] = static_cast<int>(parsed.value_or(-1));
-  }
-  outcome = {fields[0], value[2], value[3], value[4], value[5], value[1], outcome.newSetting};
+  const auto record = storeRecord(registryLine, 6, 16);
+  EXPECT_TRUE(record) << registryLine;
+  if (!record) return outcome;
+  const std::vector<std::int32_t>& value = *record;
+  outcome = {splitFields(registryLine)[0],
+             value[2],
+             value[3],
+             value[4],
+             value[5],
+             value[1],
+             outcome.newSetting};
   EXPECT_NE(outcome.rotor1, outcome.rotor2);
   EXPECT_NE(outcome.rotor1, outcome.rotor3);
   EXPECT_NE(outcome.rotor2, outcome.rotor3);
 
   // Every component exists, and the whole output is what the stored components give.
-  const auto rotor1 = storedTable(after.rotors, outcome.rotor1, 1);
-  const auto rotor2 = storedTable(after.rotors, outcome.rotor2, 1);
-  const auto rotor3 = storedTable(after.rotors, outcome.rotor3, 1);
-  const auto reflector = storedTable(after.reflectors, outcome.reflector, 1);
-  const auto plugboard = storedTable(after.plugboards, outcome.plugboard, 2);
-  EXPECT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard) << registryLine;
-  if (!(rotor1 && rotor2 && rotor3 && reflector && plugboard)) return outcome;
+  const auto parts = storedParts(outcome.rotor1, outcome.rotor2, outcome.rotor3, outcome.reflector,
+                                 outcome.plugboard);
+  EXPECT_TRUE(parts) << registryLine;
+  if (!parts) return outcome;
   EXPECT_EQ(run.standardOutput,
             setupMenu + unableLines +
                 settingsBlock(outcome.id, outcome.rotor1, outcome.rotor2, outcome.rotor3,
                               outcome.reflector, outcome.plugboard) +
-                MachineModel({*rotor1, *rotor2, *rotor3, *reflector, *plugboard}).wiringTable() +
-                modeMenu);
+                MachineModel(*parts).wiringTable() + modeMenu);
   EXPECT_EQ(run.standardError, "");
   return outcome;
 }
@@ -181,18 +178,12 @@ TEST(RandomSettingSessionTest, ARegistryThatCannotBeWrittenStillGivesTheNewSetti
   ScopedTempDir dir;
   std::filesystem::create_directory(registryFile);
   const ProgramRun run = runSession("1\n");
-  const auto rotor1 = storedTable(readFile(rotorFile), 0, 1);
-  const auto rotor2 = storedTable(readFile(rotorFile), 1, 1);
-  const auto rotor3 = storedTable(readFile(rotorFile), 2, 1);
-  const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
-  const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
-  ASSERT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard);
+  const auto parts = storedParts(0, 1, 2, 0, 0);
+  ASSERT_TRUE(parts);
   // Four readers, then the failed append of the registry line.
   EXPECT_EQ(run.standardOutput,
             setupMenu + unableToOpen + unableToOpen + unableToOpen + unableToOpen + unableToOpen +
-                settingsBlock("0", 0, 1, 2, 0, 0) +
-                MachineModel({*rotor1, *rotor2, *rotor3, *reflector, *plugboard}).wiringTable() +
-                modeMenu);
+                settingsBlock("0", 0, 1, 2, 0, 0) + MachineModel(*parts).wiringTable() + modeMenu);
   EXPECT_TRUE(std::filesystem::is_empty(registryFile));
 }
 
@@ -248,13 +239,9 @@ TEST(RandomSettingSessionTest, ARandomSettingPickedByIdLaterGivesTheSameMachine)
   ScopedTempDir dir;
   runRandomSetting(unableToOpen + unableToOpen + unableToOpen + unableToOpen);
   const ProgramRun random = runSession("2 0\n3\nthe same machine\n1\n1\n");
-  const auto rotor1 = storedTable(readFile(rotorFile), 0, 1);
-  const auto rotor2 = storedTable(readFile(rotorFile), 1, 1);
-  const auto rotor3 = storedTable(readFile(rotorFile), 2, 1);
-  const auto reflector = storedTable(readFile(reflectorFile), 0, 1);
-  const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
-  ASSERT_TRUE(rotor1 && rotor2 && rotor3 && reflector && plugboard);
-  MachineModel model({*rotor1, *rotor2, *rotor3, *reflector, *plugboard});
+  const auto parts = storedParts(0, 1, 2, 0, 0);
+  ASSERT_TRUE(parts);
+  MachineModel model(*parts);
   EXPECT_EQ(random.standardOutput, setupMenu + idPrompt + settingsBlock("0", 0, 1, 2, 0, 0) +
                                        model.wiringTable() + modeMenu + linePrompt +
                                        model.encipherText("the same machine") + "\n" +

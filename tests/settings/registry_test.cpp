@@ -10,21 +10,14 @@
 
 #include "store/component_files.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
 
+using testing::errorLines;
 using testing::ScopedTempDir;
 using testing::writeFile;
-
-// Counts the lines that `action` writes to the error stream it is given.
-template <typename Action>
-long errorLines(Action action) {
-  std::ostringstream err;
-  action(err);
-  const std::string diagnostics = err.str();
-  return std::count(diagnostics.begin(), diagnostics.end(), '\n');
-}
 
 // R1, R2, R3, REF, PB.
 using Components = std::array<std::int32_t, 5>;

@@ -13,6 +13,7 @@
 #include "store/component_files.h"
 #include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
@@ -47,8 +48,7 @@ Outcome runDialogue(const std::string& input) {
   o.returned = setupDialogue(o.ID, o.components[0], o.components[1], o.components[2],
                              o.components[3], o.components[4], in, out);
   o.out = out.str();
-  in.clear();
-  o.restOfInput.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  o.restOfInput = testing::restOf(in);
   return o;
 }
 

@@ -9,10 +9,12 @@
 #include <string>
 
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
 
+using testing::errorLines;
 using testing::readFile;
 using testing::ScopedTempDir;
 using testing::writeFile;
@@ -30,15 +32,6 @@ std::string entries(const Wiring& wiring) {
 }
 
 std::string line(const std::string& id, int shift) { return id + entries(shifted(shift)) + "\n"; }
-
-// Counts the lines that `action` writes to the error stream it is given.
-template <typename Action>
-long errorLines(Action action) {
-  std::ostringstream err;
-  action(err);
-  const std::string diagnostics = err.str();
-  return std::count(diagnostics.begin(), diagnostics.end(), '\n');
-}
 
 struct LoadCase {
   const char* name;
