@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
@@ -86,8 +87,7 @@ TEST(RotorTest, ReverseLookupOfAValueNotInTheWiringWritesTheFailureLine) {
   for (const std::int32_t value : {26, -1, 1000, INT32_MIN, INT32_MAX}) {
     std::ostringstream out;
     EXPECT_EQ(reverseLookup(rotor, value, out), -1) << value;
-    EXPECT_EQ(out.str(),
-              "error in reverse encryption: sent index =  " + std::to_string(value) + "\n");
+    EXPECT_EQ(out.str(), testing::reverseLookupFailure(value));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
@@ -21,18 +22,9 @@ std::int32_t quick(const Machine& m, std::int32_t index, std::ostream& out) {
 }
 
 std::string expectedTrace(std::int32_t index, const Machine& m) {
-  static const char* const labels[] = {
-      " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
-      " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
-      " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
   std::ostringstream ignored;
-  const auto stages =
-      signalStages(index, m.rotor1, m.rotor2, m.rotor3, m.reflector, m.plugboard, ignored);
-  std::string trace = std::string(1, indexToLetter(index)) + " " + std::to_string(index);
-  for (std::size_t stage = 0; stage < stages.size(); ++stage) {
-    trace += labels[stage] + std::to_string(stages[stage]);
-  }
-  return trace + " == encrypted letter " + indexToLetter(stages.back()) + "\n\n";
+  return testing::descriptiveTrace(
+      index, signalStages(index, m.rotor1, m.rotor2, m.rotor3, m.reflector, m.plugboard, ignored));
 }
 
 TEST(SignalPathTest, TraceOfAHandMadeMachine) {
@@ -146,7 +138,7 @@ TEST(SignalPathTest, RotorsStepAfterEveryLetterEvery26thAndEvery676th) {
 }
 
 TEST(SignalPathTest, BrokenComponentsWriteFailureLinesBeforeTheTraceAndYieldMinusOne) {
-  const std::string fail = "error in reverse encryption: sent index =  ";
+  const auto fail = testing::reverseLookupFailure;
   struct Case {
     const char* name;
     void (*breakMachine)(Machine&);
@@ -156,17 +148,17 @@ TEST(SignalPathTest, BrokenComponentsWriteFailureLinesBeforeTheTraceAndYieldMinu
   Wiring identity;
   std::iota(identity.begin(), identity.end(), 0);
   const Case cases[] = {
-      {"rotor 1 all zeros", [](Machine& m) { m.rotor1.currentWiring = Wiring{}; }, fail + "1\n",
+      {"rotor 1 all zeros", [](Machine& m) { m.rotor1.currentWiring = Wiring{}; }, fail(1),
        "d 3 --Plugboard-> 3 --Rotor1-> 0 --Rotor2-> 0 --Rotor3-> 0 --Reflector-> 1 "
        "--Rotor3Reversed-> 1 --Rotor2Reversed-> 1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},
       {"rotor 3 all zeros", [](Machine& m) { m.rotor3.currentWiring = Wiring{}; },
-       fail + "1\n" + fail + "-1\n" + fail + "-1\n",
+       fail(1) + fail(-1) + fail(-1),
        "d 3 --Plugboard-> 3 --Rotor1-> 3 --Rotor2-> 3 --Rotor3-> 0 --Reflector-> 1 "
        "--Rotor3Reversed-> -1 --Rotor2Reversed-> -1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},
       {"plugboard entry outside the alphabet", [](Machine& m) { m.plugboard.wiring[3] = 30; },
-       fail + "-1\n" + fail + "-1\n" + fail + "-1\n",
+       fail(-1) + fail(-1) + fail(-1),
        "d 3 --Plugboard-> 30 --Rotor1-> -1 --Rotor2-> -1 --Rotor3-> -1 --Reflector-> -1 "
        "--Rotor3Reversed-> -1 --Rotor2Reversed-> -1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},

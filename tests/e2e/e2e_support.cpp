@@ -9,10 +9,6 @@ namespace {
 
 std::string cell(std::string_view text) { return std::string(5, ' ') + padLeft(text, 10, ' '); }
 
-std::string failureLine(int value) {
-  return "error in reverse encryption: sent index =  " + std::to_string(value) + "\n";
-}
-
 // Forward lookup on a table: -1 for an index outside it.
 int forward(const Table& table, int index) { return index < 0 || index > 25 ? -1 : table[index]; }
 
@@ -43,8 +39,6 @@ MachineParts setting1C() {
           twoCablePlugboard()};
 }
 
-char letterOf(int index) { return static_cast<char>((static_cast<unsigned>(index) + 97U) & 0xFFU); }
-
 int indexOf(char letter) {
   if (letter >= 'a' && letter <= 'z') return letter - 'a';
   if (letter >= 'A' && letter <= 'Z') return letter - 'A';
@@ -67,7 +61,7 @@ int MachineModel::reverse(int rotor, int value, std::string& failureLines) const
   for (int i = 0; i < 26; ++i) {
     if (rotorEntry(rotor, i) == value) return i;
   }
-  failureLines += failureLine(value);
+  failureLines += reverseLookupFailure(value);
   return -1;
 }
 
@@ -93,16 +87,10 @@ std::string MachineModel::quickLetter(char typed) {
 }
 
 std::string MachineModel::descriptiveLetter(char typed) {
-  static const std::array<const char*, 9> labels = {
-      " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
-      " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
-      " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
   const int letter = indexOf(typed);
   const Path p = path(letter);
   ++letters_;
-  std::string trace = p.failureLines + letterOf(letter) + " " + std::to_string(letter);
-  for (int stage = 0; stage < 9; ++stage) trace += labels[stage] + std::to_string(p.stages[stage]);
-  return trace + " == encrypted letter " + letterOf(p.stages[8]) + "\n\n";
+  return p.failureLines + descriptiveTrace(letter, p.stages);
 }
 
 std::string MachineModel::encipherText(std::string_view text, std::string* failureLines) {

@@ -72,7 +72,6 @@ class MachineModel {
   long letters_ = 0;
 };
 
-char letterOf(int index);
 int indexOf(char letter);  // -1 for anything but a..z and A..Z
 
 // Start of a session on setting `id` of the known store typed as "2 <id>": the set-up menu, the

@@ -10,6 +10,7 @@
 
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/streams.h"
+#include "tests/support/test_machines.h"
 
 namespace vexilo {
 namespace {
@@ -19,11 +20,7 @@ using testing::readFile;
 using testing::ScopedTempDir;
 using testing::writeFile;
 
-Wiring shifted(int shift) {
-  Wiring wiring;
-  for (int i = 0; i < alphabetSize; ++i) wiring[i] = (i + shift) % 26;
-  return wiring;
-}
+const auto shifted = testing::shiftedWiring;
 
 std::string entries(const Wiring& wiring) {
   std::string text;

@@ -2,6 +2,7 @@
 #ifndef VEXILO_TESTS_SUPPORT_CONSOLE_TEXTS_H_
 #define VEXILO_TESTS_SUPPORT_CONSOLE_TEXTS_H_
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,31 @@ inline const std::string resetQuestion =
 inline const std::string exitQuestion = "Would you like to exit Vexilo? (1 for yes, 2 for no)\n";
 inline const std::string inputFilePrompt = "enter name of file you wish to encrypt\n";
 inline const std::string outputFilePrompt = "name of file you want to output encryped file to\n";
+
+// The character the program shows for letter index `index`: a to z for 0 to 25, and the byte
+// 97 + `index` for any other (` for -1).
+inline char letterOf(int index) {
+  return static_cast<char>((static_cast<unsigned>(index) + 97U) & 0xFFU);
+}
+
+// The line a reverse lookup writes when no entry of the rotor holds `value`.
+inline std::string reverseLookupFailure(int value) {
+  return "error in reverse encryption: sent index =  " + std::to_string(value) + "\n";
+}
+
+// What descriptive mode writes for letter index `letter` whose signal passes the nine `stages`:
+// plugboard, rotors 1 2 3, reflector, rotors 3 2 1 reversed, plugboard.
+inline std::string descriptiveTrace(int letter, const std::array<int, 9>& stages) {
+  static const std::array<const char*, 9> labels = {
+      " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
+      " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
+      " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
+  std::string trace = letterOf(letter) + (" " + std::to_string(letter));
+  for (std::size_t stage = 0; stage < labels.size(); ++stage) {
+    trace += labels[stage] + std::to_string(stages[stage]);
+  }
+  return trace + " == encrypted letter " + letterOf(stages[8]) + "\n\n";
+}
 
 inline const std::string settingsTitles =
     "               Your Settings\n"

@@ -26,6 +26,13 @@ inline Wiring shuffledWiring(unsigned seed) {
   return shuffledWiring(random);
 }
 
+// Every letter i sent to i + `shift` (mod 26).
+inline Wiring shiftedWiring(int shift) {
+  Wiring wiring{};
+  for (int i = 0; i < alphabetSize; ++i) wiring[i] = (i + shift) % alphabetSize;
+  return wiring;
+}
+
 // `pairs` disjoint pairs of letters swapped, every other letter left in place.
 inline Wiring pairedWiring(std::mt19937& random, int pairs) {
   const Wiring order = shuffledWiring(random);
