@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo::testing {
@@ -112,7 +113,7 @@ RandomOutcome runRandomSetting(const std::string& unableLines) {
   outcome.newSetting = added.size() == 1;
 
   // The ID printed, zero-filled, on the third line of the print-out.
-  const std::string head = setupMenu + unableLines + "               Your Settings\n";
+  const std::string head = setupMenu + unableLines + splitLines(settingsTitles)[0] + "\n";
   EXPECT_EQ(run.standardOutput.substr(0, head.size()), head);
   const std::vector<std::string> lines = splitLines(run.standardOutput.substr(head.size()));
   EXPECT_GE(lines.size(), 2U);
@@ -258,8 +259,7 @@ TEST(RandomSettingSessionTest, APickedIdMissingFromTheRegistryGoesBackToTheMenu)
     const ProgramRun session = runSession("1\n");
     if (session.standardOutput.find("Your Settings") != std::string::npos) continue;
     seen = true;
-    EXPECT_EQ(session.standardOutput,
-              setupMenu + "something went wrong, please try again\n" + setupMenu);
+    EXPECT_EQ(session.standardOutput, setupMenu + somethingWentWrong + setupMenu);
     EXPECT_EQ(readFile(registryFile), "5,0,0,1,2,0\n");
     EXPECT_EQ(readFile(rotorFile), knownRotorFile());
   }

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/streams.h"
 #include "tests/support/test_machines.h"
@@ -50,7 +51,7 @@ const LoadCase loadCases[] = {
     {"last line without line end", line("1", 1) + "7" + entries(shifted(9)), 7, 9, "", 0},
     {"empty file", "", 7, std::nullopt, "", 0},
     {"ID not in the file", line("1", 1) + line("2", 2), 7, std::nullopt, "", 0},
-    {"absent file", std::nullopt, 7, std::nullopt, "unable to open file\n", 0},
+    {"absent file", std::nullopt, 7, std::nullopt, testing::unableToOpen.c_str(), 0},
     {"unreadable IDs are passed over and the search goes on",
      "\n" + line("abc", 1) + line("99999999999", 2) + line("-7", 3) + line(" ", 4) + line("7", 10),
      7, 10, "", 5},
@@ -270,7 +271,7 @@ TEST(ComponentFilesTest, AFileThatCannotBeAppendedToKeepsTheNewComponentInTheRec
   setupRotor(rotor, 0, true, out);
   setupReflector(reflector, 0, true, out);
   setupPlugboard(plugboard, 0, 13, true, out);
-  EXPECT_EQ(out.str(), "unable to open file\nunable to open file\nunable to open file\n");
+  EXPECT_EQ(out.str(), testing::unableToOpen + testing::unableToOpen + testing::unableToOpen);
   EXPECT_NE(rotor.initialWiring[0], -1);
   EXPECT_NE(reflector.wiring[0], -1);
   EXPECT_EQ(plugboard.cableCount, 13);

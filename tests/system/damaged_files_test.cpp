@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -333,7 +334,7 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
       const ProgramRun random = runner.run("1\n");
       EXPECT_FALSE(random.timedOut) << name;
       EXPECT_EQ(random.exitStatus, 0) << name;
-      EXPECT_NE(random.standardOutput.find("unable to open file"), std::string::npos) << name;
+      EXPECT_NE(random.standardOutput.find(unableToOpen), std::string::npos) << name;
       EXPECT_NE(random.standardOutput.find("Your Settings"), std::string::npos) << name;
       if (obstacle == Obstacle::directory) {
         EXPECT_TRUE(std::filesystem::is_directory(fileName)) << name;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -70,7 +71,7 @@ void expectEverySettingLoads() {
     const auto printed = printedSetting(run.standardOutput);
     ASSERT_TRUE(printed) << "setting " << typed;
     EXPECT_EQ(printed->setting, setting) << "setting " << typed;
-    EXPECT_EQ(run.standardOutput.find("unable to open file"), std::string::npos) << typed;
+    EXPECT_EQ(run.standardOutput.find(unableToOpen), std::string::npos) << typed;
     // An entry left unloaded (-1) would show as the character before "a" in the wiring table.
     EXPECT_EQ(run.standardOutput.find('`'), std::string::npos) << "setting " << typed;
     EXPECT_EQ(run.standardError, "") << "setting " << typed;
