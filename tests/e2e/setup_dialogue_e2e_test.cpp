@@ -1,5 +1,5 @@
-// The set-up dialogue driven through the console: every branch of the menu and the ID prompt, the
-// settings print-out, and random settings judged by what must hold in the store.
+// The set-up dialogue driven through the console: going back to the menu until a setting loads,
+// and random settings over several runs judged by what must hold in the store.
 #include <gtest/gtest.h>
 
 #include <filesystem>
