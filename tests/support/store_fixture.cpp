@@ -175,4 +175,21 @@ std::optional<PrintedSetting> printedSetting(const std::string& standardOutput) 
   return std::nullopt;
 }
 
+std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored) {
+  StoreReport store = checkStore();
+  const auto printed = printedSetting(standardOutput);
+  if (!printed) {
+    store.faults.push_back("no setting printed in:\n" + standardOutput.substr(0, 2000));
+    return store.faults;
+  }
+  const std::string name = "setting " + std::to_string(printed->id);
+  const auto stored = store.settings.find(printed->id);
+  if (stored == store.settings.end()) {
+    if (mustBeStored) store.faults.push_back(name + " is not stored");
+  } else if (!(stored->second == printed->setting)) {
+    store.faults.push_back(name + " is stored otherwise than printed");
+  }
+  return store.faults;
+}
+
 }  // namespace vexilo::testing

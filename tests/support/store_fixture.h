@@ -184,6 +184,11 @@ struct PrintedSetting {
 };
 std::optional<PrintedSetting> printedSetting(const std::string& standardOutput);
 
+// What is wrong after a run that wrote `standardOutput`: the faults of the store in the working
+// directory, no setting printed, and the printed setting stored otherwise than printed or, when
+// `mustBeStored`, not stored at all. Empty when nothing is.
+std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored);
+
 }  // namespace vexilo::testing
 
 #endif  // VEXILO_TESTS_SUPPORT_STORE_FIXTURE_H_
