@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "tests/support/console_texts.h"
+#include "tests/support/store_fixture.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
@@ -19,8 +20,7 @@ using testing::shuffledWiring;
 
 TEST(RotorTest, NewRotorHoldsMinusOneThenZerosAndSize26) {
   const Rotor rotor;
-  Wiring unfilled{};
-  unfilled[0] = -1;
+  const Wiring unfilled = testing::unfilledTable();
   EXPECT_EQ(rotor.id, -1);
   EXPECT_EQ(rotor.initialWiring, unfilled);
   EXPECT_EQ(rotor.currentWiring, unfilled);

@@ -6,6 +6,7 @@
 
 #include "core/plugboard.h"
 #include "core/reflector.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo {
 namespace {
@@ -17,8 +18,7 @@ TYPED_TEST_SUITE(TableComponentTest, TableComponents);
 
 TYPED_TEST(TableComponentTest, NewRecordHoldsMinusOneThenZerosAndSize26) {
   const TypeParam component;
-  Wiring unfilled{};
-  unfilled[0] = -1;
+  const Wiring unfilled = testing::unfilledTable();
   EXPECT_EQ(component.id, -1);
   EXPECT_EQ(component.wiring, unfilled);
   EXPECT_EQ(component.size, 26);
