@@ -117,12 +117,14 @@ TEST(ProgressTest, ShownOnlyOnATerminalForARegularFileLargerThan64MiB) {
   ::close(pipeEnds[1]);
 }
 
-TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLine) {
+TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLineIfOneWasDrawn) {
   const ScopedTempDir directory;
   makeSparseFile("input", 200 * mebibyte);
   const PseudoTerminal terminal;
   ASSERT_GE(terminal.slave, 0);
   const int input = ::open("input", O_RDONLY);
+  { const ProgressIndicator nothingDrawn(input, terminal.slave); }
+  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
   const auto start = std::chrono::steady_clock::time_point{} + seconds(1000);
   {
     ProgressIndicator progress(input, terminal.slave, start);
@@ -137,17 +139,6 @@ TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLine) {
     EXPECT_EQ(terminal.drain(), "\rvexilo:  55%, 9.2 MiB/s  ");
   }
   EXPECT_EQ(terminal.drain(), "\r" + std::string(25, ' ') + "\r");
-  ::close(input);
-}
-
-TEST(ProgressTest, NothingIsClearedWhenNothingWasDrawn) {
-  const ScopedTempDir directory;
-  makeSparseFile("input", 200 * mebibyte);
-  const PseudoTerminal terminal;
-  ASSERT_GE(terminal.slave, 0);
-  const int input = ::open("input", O_RDONLY);
-  { const ProgressIndicator progress(input, terminal.slave); }
-  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
   ::close(input);
 }
 
