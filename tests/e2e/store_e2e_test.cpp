@@ -1,6 +1,6 @@
-// Sessions at the edges: standard input that ends after a random setting, a machine with a missing
-// rotor, store lines the program passes over, and appending to a registry whose last line has no
-// line end (every append goes through one function, tested on its own).
+// Sessions at the edges: standard input that ends after a random setting, machines of broken or
+// missing components, store lines the program passes over, and appending to a registry whose last
+// line has no line end (every append goes through one function, tested on its own).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,25 +20,6 @@ TEST(EndOfInputSessionTest, RandomSettingThenEndOfInputLeavesAWholeStore) {
   const std::string tail = modeMenu;
   ASSERT_GE(run.standardOutput.size(), tail.size());
   EXPECT_EQ(run.standardOutput.substr(run.standardOutput.size() - tail.size()), tail);
-}
-
-TEST(BrokenMachineSessionTest, AMissingRotorPrintsReverseLookupFailuresAndCharacter96) {
-  ScopedTempDir dir;
-  writeKnownStore();
-  MachineModel model(setting1C());
-  const ProgramRun run = runSession("2 1C\n2\nabc-\n2\n2\n3\nxyz\n1\n1\n");
-  std::string expected = knownStart("1C", setting1C(), 0, 9, 2, 0, 1) + modeMenu;
-  for (const char letter : std::string("abc")) {
-    expected += letterPrompt + model.descriptiveLetter(letter);
-  }
-  expected += letterPrompt + exitQuestion + resetQuestion + modeMenu + linePrompt;
-  expected += model.lineModeText("xyz") + "\n" + stopQuestion + exitQuestion;
-  EXPECT_EQ(run.standardOutput, expected);
-  EXPECT_EQ(run.standardError, "");
-  EXPECT_NE(run.standardOutput.find("error in reverse encryption: sent index =  -1\n"),
-            std::string::npos);
-  EXPECT_NE(run.standardOutput.find(" --Plugboard-> -1 == encrypted letter `\n\n"),
-            std::string::npos);
 }
 
 TEST(StoreSessionTest, EachPassedOverStoreLineIsReportedOnceOnStandardError) {
@@ -71,50 +52,6 @@ TEST(StoreSessionTest, EachPassedOverStoreLineIsReportedOnceOnStandardError) {
   EXPECT_EQ(run.standardError.back(), '\n');
 }
 
-TEST(StoreSessionTest, MissingComponentFilesAreReportedOnceForEachLoad) {
-  ScopedTempDir dir;
-  writeFile(registryFile, "1A,1,0,1,2,0\n");
-  const MachineParts unfilled{unfilledTable(), unfilledTable(), unfilledTable(), unfilledTable(),
-                              unfilledTable()};
-  MachineModel model(unfilled);
-  const ProgramRun run = runSession("2 1A\n1\nab-\n1\n");
-  std::string expected = setupMenu + idPrompt + settingsBlock("1A", 0, 1, 2, 0, 1) + unableToOpen +
-                         unableToOpen + unableToOpen + unableToOpen + unableToOpen +
-                         model.wiringTable() + modeMenu;
-  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b') +
-              letterPrompt + exitQuestion;
-  EXPECT_EQ(run.standardOutput, expected);
-  EXPECT_FALSE(std::filesystem::exists(rotorFile));
-  EXPECT_FALSE(std::filesystem::exists(plugboardFile));
-}
-
-TEST(StoreSessionTest, WiringValuesOutsideTheAlphabetFlowOnAsMinusOne) {
-  ScopedTempDir dir;
-  writeKnownStore();
-  Table odd = shiftRotor();
-  odd[0] = 30;
-  odd[1] = -5;
-  odd[7] = 2147483647;
-  Table oddReflector = halfTurnReflector();
-  oddReflector[3] = 26;
-  writeFile(rotorFile, knownRotorFile() + "3," + joinTable(odd) + "\n");
-  writeFile(reflectorFile, knownReflectorFile() + "1," + joinTable(oddReflector) + "\n");
-  writeFile(registryFile, "2F,1,3,1,2,1\n");
-  const MachineParts parts{odd, tripleRotor(), quintupleRotor(), oddReflector, twoCablePlugboard()};
-  MachineModel model(parts);
-  std::string text;
-  for (int i = 0; i < 60; ++i) text += static_cast<char>('a' + i % 26);
-  const ProgramRun run = runSession("2 2f\n2\nabcdhz-\n2\n2\n3\n" + text + "\n1\n1\n");
-  std::string expected = knownStart("2f", parts, 3, 1, 2, 1, 1) + modeMenu;
-  for (const char letter : std::string("abcdhz")) {
-    expected += letterPrompt + model.descriptiveLetter(letter);
-  }
-  expected += letterPrompt + exitQuestion + resetQuestion + modeMenu + linePrompt;
-  expected += model.lineModeText(text) + "\n" + stopQuestion + exitQuestion;
-  EXPECT_EQ(run.standardOutput, expected);
-  EXPECT_EQ(run.standardError, "");
-}
-
 // Every mode writes its characters and the failure lines of reverse lookups in the order they
 // arise: line mode once wrote all failure lines of a line before its enciphered text.
 TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEveryMode) {
@@ -127,8 +64,12 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
   Table rotorWithRepeats = tripleRotor();
   rotorWithRepeats[3] = rotorWithRepeats[4];
   Table rotorWithFixedPoints = plainPlugboard();  // every letter wired to itself
-  Table rotorWithHugeEntry = tripleRotor();
-  rotorWithHugeEntry[7] = 2147483647;
+  Table rotorWithEntriesOutside = tripleRotor();
+  rotorWithEntriesOutside[0] = 30;
+  rotorWithEntriesOutside[1] = -5;
+  rotorWithEntriesOutside[7] = 2147483647;
+  Table reflectorWithEntry26 = halfTurnReflector();
+  reflectorWithEntry26[3] = 26;
   Table plugboardWithEntry30 = twoCablePlugboard();
   plugboardWithEntry30[5] = 30;
   const Table unfilled = unfilledTable();
@@ -164,9 +105,14 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
        "",
        false,
        0},
-      {"rotor entry 2147483647",
-       {shiftRotor(), rotorWithHugeEntry, quintupleRotor(), halfTurnReflector(),
+      {"rotor entries 30, -5 and 2147483647",
+       {shiftRotor(), rotorWithEntriesOutside, quintupleRotor(), halfTurnReflector(),
         twoCablePlugboard()},
+       "",
+       false,
+       0},
+      {"reflector entry 26",
+       {shiftRotor(), tripleRotor(), quintupleRotor(), reflectorWithEntry26, twoCablePlugboard()},
        "",
        false,
        0},
@@ -230,6 +176,10 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
     expected += letterPrompt + exitQuestion;
     EXPECT_EQ(run.standardOutput, expected) << c.name;
     EXPECT_EQ(readFile("out.txt"), fileOut) << c.name;
+    EXPECT_EQ(run.standardError, "") << c.name;
+    if (!c.missingFile.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(c.missingFile)) << c.name;
+    }
   }
 }
 
