@@ -161,7 +161,8 @@ TerminalRun runWithErrorOnTerminal(const std::string& standardInput) {
   terminal.closeSlave();
   run.standardOutput = program.standardOutput;
   run.exitStatus = program.exitStatus;
-  run.terminal = terminal.drain();
+  // With the far end closed, reading ends at the end of what the program wrote.
+  run.terminal = terminal.drain(seconds(60));
   return run;
 }
 
