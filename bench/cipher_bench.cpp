@@ -13,34 +13,14 @@
 #include "core/cipher_table.h"
 #include "core/signal_path.h"
 #include "core/text_cipher.h"
+#include "tests/support/test_machines.h"
 
 namespace vexilo {
 namespace {
 
 Machine sampleMachine() {
   std::mt19937 random(42);
-  Machine machine;
-  for (Rotor* rotor : {&machine.rotor1, &machine.rotor2, &machine.rotor3}) {
-    std::iota(rotor->initialWiring.begin(), rotor->initialWiring.end(), 0);
-    std::shuffle(rotor->initialWiring.begin(), rotor->initialWiring.end(), random);
-    rotor->currentWiring = rotor->initialWiring;
-  }
-  Wiring order{};
-  std::iota(order.begin(), order.end(), 0);
-  std::shuffle(order.begin(), order.end(), random);
-  std::iota(machine.plugboard.wiring.begin(), machine.plugboard.wiring.end(), 0);
-  for (std::size_t pair = 0; pair < 13; ++pair) {
-    const auto first = static_cast<std::size_t>(order[2 * pair]);
-    const auto second = static_cast<std::size_t>(order[2 * pair + 1]);
-    machine.reflector.wiring[first] = static_cast<std::int32_t>(second);
-    machine.reflector.wiring[second] = static_cast<std::int32_t>(first);
-    if (pair < 10) {
-      machine.plugboard.wiring[first] = static_cast<std::int32_t>(second);
-      machine.plugboard.wiring[second] = static_cast<std::int32_t>(first);
-    }
-  }
-  machine.plugboard.cableCount = 10;
-  return machine;
+  return testing::randomMachine(random, 10);
 }
 
 // A mebibyte of words of 1 to 10 letters, some capitalised, with blanks, punctuation, numbers

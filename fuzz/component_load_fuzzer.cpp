@@ -19,10 +19,6 @@
 
 namespace {
 
-void check(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
 // The wiring the load must leave: the line's entries from `firstEntry` on, or a newly made
 // record's wiring when no line matched.
 vexilo::Wiring expectedWiring(const std::optional<std::vector<std::int32_t>>& values,
@@ -37,11 +33,6 @@ vexilo::Wiring expectedWiring(const std::optional<std::vector<std::int32_t>>& va
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  vexilo::fuzzing::enterFuzzDirectory();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider provider(data, size);
@@ -72,15 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vexilo::Rotor rotor;
     rotor.currentWiring[3] = 77;
     vexilo::setupRotor(rotor, componentId, false, out, err);
-    check(rotor.initialWiring == expectedWiring(values, 1));
-    check(rotor.currentWiring == rotor.initialWiring);
-    check(rotor.size == vexilo::alphabetSize);
+    vexilo::fuzzing::check(rotor.initialWiring == expectedWiring(values, 1));
+    vexilo::fuzzing::check(rotor.currentWiring == rotor.initialWiring);
+    vexilo::fuzzing::check(rotor.size == vexilo::alphabetSize);
   } else if (kind == 1) {
     vexilo::Reflector reflector;
     reflector.wiring[5] = 9;
     vexilo::setupReflector(reflector, componentId, false, out, err);
-    check(reflector.wiring == expectedWiring(values, 1));
-    check(reflector.size == vexilo::alphabetSize);
+    vexilo::fuzzing::check(reflector.wiring == expectedWiring(values, 1));
+    vexilo::fuzzing::check(reflector.size == vexilo::alphabetSize);
   } else {
     vexilo::Plugboard plugboard;
     plugboard.cableCount = 5;
@@ -90,15 +81,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       vexilo::setupPlugboard(plugboard, componentId, 13, false, out, err);
     }
-    check(plugboard.wiring == expectedWiring(values, 2));
-    check(plugboard.cableCount == (values ? (*values)[1] : 0));
-    check(plugboard.size == vexilo::alphabetSize);
+    vexilo::fuzzing::check(plugboard.wiring == expectedWiring(values, 2));
+    vexilo::fuzzing::check(plugboard.cableCount == (values ? (*values)[1] : 0));
+    vexilo::fuzzing::check(plugboard.size == vexilo::alphabetSize);
   }
   // One read names at most ten passed-over lines and counts the rest on one more line.
   const std::string notes = err.str();
-  check(std::count(notes.begin(), notes.end(), '\n') <= vexilo::passedOverLinesNamed + 1);
+  vexilo::fuzzing::check(std::count(notes.begin(), notes.end(), '\n') <=
+                         vexilo::passedOverLinesNamed + 1);
   // The only line a load writes is the failure line of a file that cannot be opened.
-  check(out.str() ==
-        (directoryInstead ? std::string(vexilo::unableToOpenFileMessage) + '\n' : std::string()));
+  vexilo::fuzzing::check(
+      out.str() ==
+      (directoryInstead ? std::string(vexilo::unableToOpenFileMessage) + '\n' : std::string()));
   return 0;
 }

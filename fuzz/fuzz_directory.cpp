@@ -57,3 +57,8 @@ void writeFuzzFile(const std::string& fileName, std::string_view contents) {
 void makeFuzzDirectory(const std::string& fileName) { ::mkdir(fileName.c_str(), 0755); }
 
 }  // namespace vexilo::fuzzing
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vexilo::fuzzing::enterFuzzDirectory();
+  return 0;
+}

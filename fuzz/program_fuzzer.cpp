@@ -18,10 +18,6 @@
 
 namespace {
 
-void check(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
 std::string readWhole(const std::string& fileName) {
   std::ifstream file(fileName, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -29,16 +25,8 @@ std::string readWhole(const std::string& fileName) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  vexilo::fuzzing::enterFuzzDirectory();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider provider(data, size);
-  const std::array<const std::string*, 4> fileNames = {
-      &vexilo::registryFileName, &vexilo::rotorFileName, &vexilo::reflectorFileName,
-      &vexilo::plugboardFileName};
   // Bits 0 to 3: a directory in place of the store file; bits 4 to 7: the file is absent.
   const auto layout = provider.ConsumeIntegral<std::uint8_t>();
   std::array<std::string, 4> contents;
@@ -52,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::array<bool, 4> present{};
   for (std::size_t file = 0; file < contents.size(); ++file) {
     if ((layout >> file & 1) != 0) {
-      vexilo::fuzzing::makeFuzzDirectory(*fileNames[file]);
+      vexilo::fuzzing::makeFuzzDirectory(*vexilo::fuzzing::storeFileNames[file]);
     } else if ((layout >> (file + 4) & 1) == 0) {
-      vexilo::fuzzing::writeFuzzFile(*fileNames[file], contents[file]);
+      vexilo::fuzzing::writeFuzzFile(*vexilo::fuzzing::storeFileNames[file], contents[file]);
       present[file] = true;
     }
   }
@@ -63,13 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream in(standardInput);
   std::ostringstream out;
   std::ostringstream err;
-  check(vexilo::runVexilo(in, out, err) == 0);
+  vexilo::fuzzing::check(vexilo::runVexilo(in, out, err) == 0);
 
   // The store is only ever appended to: every byte that stood in a file still stands there, unless
   // file mode was told to write over that file by name.
   const bool storeNamed = standardInput.find("Settings26") != std::string::npos;
   for (std::size_t file = 0; file < contents.size() && !storeNamed; ++file) {
-    if (present[file]) check(readWhole(*fileNames[file]).starts_with(contents[file]));
+    if (present[file])
+      vexilo::fuzzing::check(
+          readWhole(*vexilo::fuzzing::storeFileNames[file]).starts_with(contents[file]));
   }
   return 0;
 }

@@ -1,7 +1,7 @@
 // A plain second reading of store lines, against which the fuzz targets check the program's
 // loaders: numbers with leading white space, an optional sign and digits of the base, within 32
 // bits; lines whose ID cannot be read or is negative, and matching lines with too few or
-// unreadable fields, are passed over.
+// unreadable fields, are passed over. Lines and fields are split as the tests split them.
 #ifndef VEXILO_FUZZ_REFERENCE_STORE_H_
 #define VEXILO_FUZZ_REFERENCE_STORE_H_
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::fuzzing {
 
@@ -37,42 +39,13 @@ inline std::optional<std::int32_t> referenceNumber(std::string_view text, int ba
   return static_cast<std::int32_t>(value);
 }
 
-inline std::vector<std::string_view> referenceLines(std::string_view contents) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < contents.size()) {
-    const std::size_t end = contents.find('\n', start);
-    if (end == std::string_view::npos) {
-      lines.push_back(contents.substr(start));
-      break;
-    }
-    lines.push_back(contents.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-inline std::vector<std::string_view> referenceFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = line.find(',', start);
-    if (comma == std::string_view::npos) {
-      fields.push_back(line.substr(start));
-      return fields;
-    }
-    fields.push_back(line.substr(start, comma - start));
-    start = comma + 1;
-  }
-}
-
 // The first `fieldCount` fields, in `base` for the first and decimal for the rest, of the first
 // usable line whose ID is `wanted`; nullopt when there is none.
 inline std::optional<std::vector<std::int32_t>> referenceLookup(std::string_view contents,
                                                                 std::int32_t wanted,
                                                                 std::size_t fieldCount, int base) {
-  for (const std::string_view line : referenceLines(contents)) {
-    const std::vector<std::string_view> fields = referenceFields(line);
+  for (const std::string& line : testing::splitLines(contents)) {
+    const std::vector<std::string> fields = testing::splitFields(line);
     const auto id = referenceNumber(fields[0], base);
     if (!id || *id < 0 || *id != wanted || fields.size() < fieldCount) continue;
     std::vector<std::int32_t> values{*id};
@@ -89,8 +62,8 @@ inline std::optional<std::vector<std::int32_t>> referenceLookup(std::string_view
 // One more than the last readable, non-negative ID (at most 2147483647), or 0.
 inline std::int32_t referenceNextId(std::string_view contents, int base) {
   std::int32_t next = 0;
-  for (const std::string_view line : referenceLines(contents)) {
-    const auto id = referenceNumber(referenceFields(line)[0], base);
+  for (const std::string& line : testing::splitLines(contents)) {
+    const auto id = referenceNumber(testing::splitFields(line)[0], base);
     if (id && *id >= 0) next = *id == INT32_MAX ? *id : *id + 1;
   }
   return next;

@@ -18,24 +18,12 @@
 
 namespace {
 
-void check(bool holds) {
-  if (!holds) __builtin_trap();
-}
-
 const std::string failureLine = std::string(vexilo::unableToOpenFileMessage) + '\n';
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  vexilo::fuzzing::enterFuzzDirectory();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider provider(data, size);
-  const std::array<const std::string*, 4> fileNames = {
-      &vexilo::registryFileName, &vexilo::rotorFileName, &vexilo::reflectorFileName,
-      &vexilo::plugboardFileName};
   const auto directories = provider.ConsumeIntegral<std::uint8_t>();
   const std::string typedId = provider.ConsumeRandomLengthString(16);
   std::array<std::string, 4> contents;
@@ -49,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t file = 0; file < contents.size(); ++file) {
     unopenable[file] = (directories >> file & 1) != 0 || (directories >> (file + 4) & 1) != 0;
     if ((directories >> file & 1) != 0) {
-      vexilo::fuzzing::makeFuzzDirectory(*fileNames[file]);
+      vexilo::fuzzing::makeFuzzDirectory(*vexilo::fuzzing::storeFileNames[file]);
     } else if ((directories >> (file + 4) & 1) == 0) {
-      vexilo::fuzzing::writeFuzzFile(*fileNames[file], contents[file]);
+      vexilo::fuzzing::writeFuzzFile(*vexilo::fuzzing::storeFileNames[file], contents[file]);
     }
   }
 
@@ -60,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One read of a file names at most ten passed-over lines and counts the rest on one more line.
   const auto checkNotes = [&] {
     const std::string notes = err.str();
-    check(std::count(notes.begin(), notes.end(), '\n') <= vexilo::passedOverLinesNamed + 1);
+    vexilo::fuzzing::check(std::count(notes.begin(), notes.end(), '\n') <=
+                           vexilo::passedOverLinesNamed + 1);
     err.str("");
   };
   std::int32_t R1 = 7, R2 = 7, R3 = 7, REF = 7, PB = 7;
@@ -71,19 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         ? std::nullopt
                         : vexilo::fuzzing::referenceLookup(contents[0], *wanted, 6, 16);
   if (line) {
-    check(PB == (*line)[1] && R1 == (*line)[2] && R2 == (*line)[3] && R3 == (*line)[4] &&
-          REF == (*line)[5]);
+    vexilo::fuzzing::check(PB == (*line)[1] && R1 == (*line)[2] && R2 == (*line)[3] &&
+                           R3 == (*line)[4] && REF == (*line)[5]);
   } else {
-    check(R1 == -1 && R2 == -1 && R3 == -1 && REF == -1 && PB == -1);
+    vexilo::fuzzing::check(R1 == -1 && R2 == -1 && R3 == -1 && REF == -1 && PB == -1);
   }
-  check(out.str() == (unopenable[0] ? failureLine : std::string()));
+  vexilo::fuzzing::check(out.str() == (unopenable[0] ? failureLine : std::string()));
 
   const auto expectedNext = [&](std::size_t file, int base) {
     return unopenable[file] ? 0 : vexilo::fuzzing::referenceNextId(contents[file], base);
   };
   const auto checkReader = [&](std::int32_t next, std::size_t file, std::int32_t expected) {
-    check(next == expected);
-    check(out.str() == (unopenable[file] ? failureLine : std::string()));
+    vexilo::fuzzing::check(next == expected);
+    vexilo::fuzzing::check(out.str() == (unopenable[file] ? failureLine : std::string()));
     checkNotes();
   };
   out.str("");

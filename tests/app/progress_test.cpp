@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,8 +13,10 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo {
 namespace {
@@ -117,12 +117,14 @@ TEST(ProgressTest, ShownOnlyOnATerminalForARegularFileLargerThan64MiB) {
   ::close(pipeEnds[1]);
 }
 
-TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLine) {
+TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLineIfOneWasDrawn) {
   const ScopedTempDir directory;
   makeSparseFile("input", 200 * mebibyte);
   const PseudoTerminal terminal;
   ASSERT_GE(terminal.slave, 0);
   const int input = ::open("input", O_RDONLY);
+  { const ProgressIndicator nothingDrawn(input, terminal.slave); }
+  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
   const auto start = std::chrono::steady_clock::time_point{} + seconds(1000);
   {
     ProgressIndicator progress(input, terminal.slave, start);
@@ -140,99 +142,37 @@ TEST(ProgressTest, RedrawsAtMostFourTimesASecondAndClearsTheLine) {
   ::close(input);
 }
 
-TEST(ProgressTest, NothingIsClearedWhenNothingWasDrawn) {
-  const ScopedTempDir directory;
-  makeSparseFile("input", 200 * mebibyte);
-  const PseudoTerminal terminal;
-  ASSERT_GE(terminal.slave, 0);
-  const int input = ::open("input", O_RDONLY);
-  { const ProgressIndicator progress(input, terminal.slave); }
-  EXPECT_EQ(terminal.drain(milliseconds(20)), "");
-  ::close(input);
-}
-
-// Setting 0 of a small store: rotors 0, 1 and 2, reflector 0, plugboard 0.
-void writeStore() {
-  writeFile("ExistingRotorSettings26.txt",
-            "0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15\n"
-            "1,21,7,6,19,10,23,4,15,24,8,20,18,1,9,2,16,14,25,17,22,12,11,13,0,5,3\n"
-            "2,6,10,16,21,7,8,11,2,25,15,1,5,22,0,17,9,12,13,4,3,19,14,23,18,20,24\n");
-  writeFile("ExistingReflectorSettings26.txt",
-            "0,6,3,5,1,10,2,0,9,13,7,4,24,18,8,15,14,22,23,12,20,19,25,16,17,11,21\n");
-  writeFile("ExistingPlugBoardSettings26.txt",
-            "0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8\n");
-  writeFile("initalSettings26.txt", "0,0,0,1,2,0\n");
-}
-
 struct TerminalRun {
   std::string standardOutput;
   std::string terminal;  // what reached standard error, a pseudo-terminal
   int exitStatus = -1;
 };
 
-// Runs the built vexilo with `standardInput` on a pipe, standard output on a pipe and standard
-// error on a pseudo-terminal.
+// Runs the built vexilo with standard error on a pseudo-terminal. The terminal keeps what the
+// program writes until it is read after the run: a few redraws a second fit many times over.
 TerminalRun runWithErrorOnTerminal(const std::string& standardInput) {
   TerminalRun run;
   PseudoTerminal terminal;
-  int toChild[2];
-  int fromChild[2];
-  if (terminal.slave < 0 || ::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return run;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(toChild[0], 0);
-    ::dup2(fromChild[1], 1);
-    ::dup2(terminal.slave, 2);
-    for (const int descriptor :
-         {toChild[0], toChild[1], fromChild[0], fromChild[1], terminal.slave, terminal.master}) {
-      ::close(descriptor);
-    }
-    ::execl(VEXILO_BINARY, VEXILO_BINARY, static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(toChild[0]);
-  ::close(fromChild[1]);
+  if (terminal.slave < 0) return run;
+  testing::ProgramOptions options;
+  options.standardErrorTo = terminal.slave;
+  const testing::ProgramRun program =
+      testing::runProgram(standardInput, 120.0, VEXILO_BINARY, options);
   terminal.closeSlave();
-  // The script is far smaller than a pipe's buffer.
-  ::signal(SIGPIPE, SIG_IGN);
-  [[maybe_unused]] const ssize_t put =
-      ::write(toChild[1], standardInput.data(), standardInput.size());
-  ::close(toChild[1]);
-
-  bool outputOpen = true;
-  bool terminalOpen = true;
-  char buffer[1 << 16];
-  while (outputOpen || terminalOpen) {
-    pollfd fds[2] = {{outputOpen ? fromChild[0] : -1, POLLIN, 0},
-                     {terminalOpen ? terminal.master : -1, POLLIN, 0}};
-    if (::poll(fds, 2, 60000) <= 0) break;
-    for (int stream = 0; stream < 2; ++stream) {
-      if (!(fds[stream].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      const ssize_t got = ::read(fds[stream].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        (stream == 0 ? run.standardOutput : run.terminal)
-            .append(buffer, static_cast<std::size_t>(got));
-      } else {
-        (stream == 0 ? outputOpen : terminalOpen) = false;
-      }
-    }
-  }
-  ::close(fromChild[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+  run.standardOutput = program.standardOutput;
+  run.exitStatus = program.exitStatus;
+  // With the far end closed, reading ends at the end of what the program wrote.
+  run.terminal = terminal.drain(seconds(60));
   return run;
 }
 
 constexpr char largeFileScript[] = "2\n0\n4\nlarge.in\nlarge.out\n1\n";
-constexpr char largeFileTail[] =
-    "enter name of file you wish to encrypt\n"
-    "name of file you want to output encryped file to\n"
-    "Would you like to exit Vexilo? (1 for yes, 2 for no)\n";
+const std::string largeFileTail =
+    testing::inputFilePrompt + testing::outputFilePrompt + testing::exitQuestion;
 
 TEST(ProgressTest, LargeFileShowsTheLineOnlyWhenStandardErrorIsATerminal) {
   const ScopedTempDir directory;
-  writeStore();
+  testing::writeExampleStore();
   makeSparseFile("large.in", progressThresholdBytes + 1);
   const TerminalRun run = runWithErrorOnTerminal(largeFileScript);
   EXPECT_EQ(run.exitStatus, 0);

@@ -8,18 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
+#include "tests/support/streams.h"
+
 namespace vexilo {
 namespace {
 
-const std::string modeMenu =
-    "     for quick encryption...............1\n"
-    "     for descriptive encryption.........2\n"
-    "     for line encryption................3\n"
-    "     for file encryption................4\n";
-const std::string letterPrompt = "  enter letter to encrypt, - to stop: ";
-const std::string linePrompt =
-    "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
-    "preserved): ";
+using testing::letterPrompt;
+using testing::linePrompt;
+using testing::modeMenu;
 
 std::string repeated(const std::string& text, int times) {
   std::string all;
@@ -27,14 +24,19 @@ std::string repeated(const std::string& text, int times) {
   return all;
 }
 
-std::string rest(std::istream& in) {
-  in.clear();
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::restOf;
 
-TEST(PromptsTest, ModeMenuLinesAre41Characters) {
-  std::istringstream lines(modeMenu);
-  for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.size(), 41U) << line;
+TEST(PromptsTest, ModeMenuLinesAre41CharactersEndingInTheirNumber) {
+  std::istringstream in("");
+  std::ostringstream out;
+  chooseMode(in, out);
+  std::istringstream lines(out.str());
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_EQ(line.size(), 41U) << line;
+    EXPECT_EQ(line.back(), '0' + ++number) << line;
+  }
+  EXPECT_EQ(number, 4);
 }
 
 TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
@@ -48,6 +50,8 @@ TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
       {"3\n", 3, 1, "\n"},
       {"  \n\n 4\n", 4, 1, "\n"},
       {"+2\n", 2, 1, "\n"},
+      {"+0\n1\n", 1, 2, "\n"},
+      {"2147483648\n3\n", 3, 2, "\n"},
       {"0\n9\n2\n", 2, 3, "\n"},
       {"-3\n", -3, 1, "\n"},
       {"-2147483648\n", INT32_MIN, 1, "\n"},
@@ -67,7 +71,7 @@ TEST(PromptsTest, ChooseModeShowsTheMenuUntilOneToFourOrANegativeNumber) {
     std::ostringstream out;
     EXPECT_EQ(chooseMode(in, out), c.mode) << c.input;
     EXPECT_EQ(out.str(), repeated(modeMenu, c.menus)) << c.input;
-    EXPECT_EQ(rest(in), c.restOfInput) << c.input;
+    EXPECT_EQ(restOf(in), c.restOfInput) << c.input;
   }
 }
 
@@ -132,9 +136,9 @@ TEST(PromptsTest, YesNoQuestionsAreYesExactlyForOne) {
     std::optional<bool> answer;
     const char* restOfInput;
   };
-  const char* stop = "Would you like to stop? (1 for yes, 2 for no)\n";
-  const char* reset = "Would you like to reset the machine? (1 for yes, 2 for no)\n";
-  const char* exit = "Would you like to exit Vexilo? (1 for yes, 2 for no)\n";
+  const char* stop = testing::stopQuestion.c_str();
+  const char* reset = testing::resetQuestion.c_str();
+  const char* exit = testing::exitQuestion.c_str();
   const Case cases[] = {
       {askStop, stop, "1\n", true, "\n"},      {askStop, stop, "2\n", false, "\n"},
       {askStop, stop, "y\n", false, "\n"},     {askStop, stop, " \n 12\n", true, "2\n"},
@@ -149,7 +153,7 @@ TEST(PromptsTest, YesNoQuestionsAreYesExactlyForOne) {
     std::ostringstream out;
     EXPECT_EQ(c.ask(in, out), c.answer) << c.question << c.input;
     EXPECT_EQ(out.str(), c.question) << c.input;
-    EXPECT_EQ(rest(in), c.restOfInput) << c.question << c.input;
+    EXPECT_EQ(restOf(in), c.restOfInput) << c.question << c.input;
   }
 }
 

@@ -8,28 +8,19 @@
 #include <random>
 #include <sstream>
 
+#include "tests/support/console_texts.h"
+#include "tests/support/store_fixture.h"
+#include "tests/support/test_machines.h"
+
 namespace vexilo {
 namespace {
 
-Wiring shuffledWiring(unsigned seed) {
-  Wiring wiring;
-  std::iota(wiring.begin(), wiring.end(), 0);
-  std::mt19937 generator(seed);
-  std::shuffle(wiring.begin(), wiring.end(), generator);
-  return wiring;
-}
-
-Rotor rotorOf(const Wiring& wiring) {
-  Rotor rotor;
-  rotor.initialWiring = wiring;
-  rotor.currentWiring = wiring;
-  return rotor;
-}
+using testing::rotorOf;
+using testing::shuffledWiring;
 
 TEST(RotorTest, NewRotorHoldsMinusOneThenZerosAndSize26) {
   const Rotor rotor;
-  Wiring unfilled{};
-  unfilled[0] = -1;
+  const Wiring unfilled = testing::unfilledTable();
   EXPECT_EQ(rotor.id, -1);
   EXPECT_EQ(rotor.initialWiring, unfilled);
   EXPECT_EQ(rotor.currentWiring, unfilled);
@@ -96,8 +87,7 @@ TEST(RotorTest, ReverseLookupOfAValueNotInTheWiringWritesTheFailureLine) {
   for (const std::int32_t value : {26, -1, 1000, INT32_MIN, INT32_MAX}) {
     std::ostringstream out;
     EXPECT_EQ(reverseLookup(rotor, value, out), -1) << value;
-    EXPECT_EQ(out.str(),
-              "error in reverse encryption: sent index =  " + std::to_string(value) + "\n");
+    EXPECT_EQ(out.str(), testing::reverseLookupFailure(value));
   }
 }
 

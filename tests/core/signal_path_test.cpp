@@ -8,67 +8,27 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/console_texts.h"
+#include "tests/support/test_machines.h"
+
 namespace vexilo {
 namespace {
 
-Wiring shuffledLetters(std::mt19937& generator) {
-  Wiring wiring;
-  std::iota(wiring.begin(), wiring.end(), 0);
-  std::shuffle(wiring.begin(), wiring.end(), generator);
-  return wiring;
-}
-
-Rotor rotorOf(const Wiring& wiring) {
-  Rotor rotor;
-  rotor.initialWiring = wiring;
-  rotor.currentWiring = wiring;
-  return rotor;
-}
-
-// A machine of valid components: any permutations as rotors, 13 pairs in the reflector, and
-// `cables` swapped pairs in the plugboard.
-Machine validMachine(unsigned seed, int cables) {
-  std::mt19937 generator(seed);
-  Machine machine;
-  machine.rotor1 = rotorOf(shuffledLetters(generator));
-  machine.rotor2 = rotorOf(shuffledLetters(generator));
-  machine.rotor3 = rotorOf(shuffledLetters(generator));
-  const Wiring pairs = shuffledLetters(generator);
-  for (int pair = 0; pair < 13; ++pair) {
-    machine.reflector.wiring[pairs[2 * pair]] = pairs[2 * pair + 1];
-    machine.reflector.wiring[pairs[2 * pair + 1]] = pairs[2 * pair];
-  }
-  std::iota(machine.plugboard.wiring.begin(), machine.plugboard.wiring.end(), 0);
-  const Wiring cabled = shuffledLetters(generator);
-  for (int cable = 0; cable < cables; ++cable) {
-    machine.plugboard.wiring[cabled[2 * cable]] = cabled[2 * cable + 1];
-    machine.plugboard.wiring[cabled[2 * cable + 1]] = cabled[2 * cable];
-  }
-  machine.plugboard.cableCount = cables;
-  return machine;
-}
+using testing::randomMachine;
+using testing::rotorOf;
 
 std::int32_t quick(const Machine& m, std::int32_t index, std::ostream& out) {
   return quickEncrypt(index, m.rotor1, m.rotor2, m.rotor3, m.reflector, m.plugboard, out);
 }
 
 std::string expectedTrace(std::int32_t index, const Machine& m) {
-  static const char* const labels[] = {
-      " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
-      " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
-      " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
   std::ostringstream ignored;
-  const auto stages =
-      signalStages(index, m.rotor1, m.rotor2, m.rotor3, m.reflector, m.plugboard, ignored);
-  std::string trace = std::string(1, indexToLetter(index)) + " " + std::to_string(index);
-  for (std::size_t stage = 0; stage < stages.size(); ++stage) {
-    trace += labels[stage] + std::to_string(stages[stage]);
-  }
-  return trace + " == encrypted letter " + indexToLetter(stages.back()) + "\n\n";
+  return testing::descriptiveTrace(
+      index, signalStages(index, m.rotor1, m.rotor2, m.rotor3, m.reflector, m.plugboard, ignored));
 }
 
 TEST(SignalPathTest, TraceOfAHandMadeMachine) {
-  Machine machine = validMachine(0, 0);
+  Machine machine = randomMachine(0, 0);
   Wiring identity;
   std::iota(identity.begin(), identity.end(), 0);
   machine.rotor1 = machine.rotor2 = machine.rotor3 = rotorOf(identity);
@@ -87,7 +47,7 @@ TEST(SignalPathTest, TraceOfAHandMadeMachine) {
 
 TEST(SignalPathTest, QuickAndDescriptiveAgreeAndTheTraceListsTheNineStages) {
   for (unsigned seed = 0; seed < 4; ++seed) {
-    Machine machine = validMachine(seed, static_cast<int>(seed * 4));
+    Machine machine = randomMachine(seed, static_cast<int>(seed * 4));
     for (int position = 0; position < 60; ++position) {
       for (int i = 0; i < alphabetSize; ++i) {
         std::ostringstream quickOut;
@@ -106,7 +66,7 @@ TEST(SignalPathTest, QuickAndDescriptiveAgreeAndTheTraceListsTheNineStages) {
 
 TEST(SignalPathTest, EveryPositionIsItsOwnInverseWithoutFixedLetters) {
   for (unsigned seed = 0; seed < 4; ++seed) {
-    Machine machine = validMachine(seed + 100, std::array{0, 1, 7, 13}[seed]);
+    Machine machine = randomMachine(seed + 100, std::array{0, 1, 7, 13}[seed]);
     std::ostringstream out;
     for (int position = 0; position < 1400; ++position) {
       for (int i = 0; i < alphabetSize; ++i) {
@@ -124,7 +84,7 @@ TEST(SignalPathTest, EveryPositionIsItsOwnInverseWithoutFixedLetters) {
 }
 
 TEST(SignalPathTest, EncipheringTheCiphertextAfterAResetGivesThePlaintext) {
-  Machine machine = validMachine(42, 10);
+  Machine machine = randomMachine(42, 10);
   const Machine start = machine;
   std::mt19937 generator(5);
   std::vector<std::int32_t> plain(20000);  // more than one whole period of 17576 letters
@@ -152,7 +112,7 @@ TEST(SignalPathTest, EncipheringTheCiphertextAfterAResetGivesThePlaintext) {
 }
 
 TEST(SignalPathTest, RotorsStepAfterEveryLetterEvery26thAndEvery676th) {
-  Machine machine = validMachine(9, 3);
+  Machine machine = randomMachine(9, 3);
   const Machine start = machine;
   // A rotor that has stepped k times holds initial entry (26 - k) mod 26 at index 0.
   const auto steps = [](const Rotor& rotor) {
@@ -178,7 +138,7 @@ TEST(SignalPathTest, RotorsStepAfterEveryLetterEvery26thAndEvery676th) {
 }
 
 TEST(SignalPathTest, BrokenComponentsWriteFailureLinesBeforeTheTraceAndYieldMinusOne) {
-  const std::string fail = "error in reverse encryption: sent index =  ";
+  const auto fail = testing::reverseLookupFailure;
   struct Case {
     const char* name;
     void (*breakMachine)(Machine&);
@@ -188,17 +148,17 @@ TEST(SignalPathTest, BrokenComponentsWriteFailureLinesBeforeTheTraceAndYieldMinu
   Wiring identity;
   std::iota(identity.begin(), identity.end(), 0);
   const Case cases[] = {
-      {"rotor 1 all zeros", [](Machine& m) { m.rotor1.currentWiring = Wiring{}; }, fail + "1\n",
+      {"rotor 1 all zeros", [](Machine& m) { m.rotor1.currentWiring = Wiring{}; }, fail(1),
        "d 3 --Plugboard-> 3 --Rotor1-> 0 --Rotor2-> 0 --Rotor3-> 0 --Reflector-> 1 "
        "--Rotor3Reversed-> 1 --Rotor2Reversed-> 1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},
       {"rotor 3 all zeros", [](Machine& m) { m.rotor3.currentWiring = Wiring{}; },
-       fail + "1\n" + fail + "-1\n" + fail + "-1\n",
+       fail(1) + fail(-1) + fail(-1),
        "d 3 --Plugboard-> 3 --Rotor1-> 3 --Rotor2-> 3 --Rotor3-> 0 --Reflector-> 1 "
        "--Rotor3Reversed-> -1 --Rotor2Reversed-> -1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},
       {"plugboard entry outside the alphabet", [](Machine& m) { m.plugboard.wiring[3] = 30; },
-       fail + "-1\n" + fail + "-1\n" + fail + "-1\n",
+       fail(-1) + fail(-1) + fail(-1),
        "d 3 --Plugboard-> 30 --Rotor1-> -1 --Rotor2-> -1 --Rotor3-> -1 --Reflector-> -1 "
        "--Rotor3Reversed-> -1 --Rotor2Reversed-> -1 --Rotor1Reversed-> -1 --Plugboard-> -1 "
        "== encrypted letter `\n\n"},

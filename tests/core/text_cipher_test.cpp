@@ -12,43 +12,17 @@
 #include <vector>
 
 #include "core/cipher_table.h"
+#include "tests/support/test_machines.h"
 
 namespace vexilo {
 namespace {
 
-Wiring randomPermutation(std::mt19937& random) {
-  Wiring wiring{};
-  std::iota(wiring.begin(), wiring.end(), 0);
-  std::shuffle(wiring.begin(), wiring.end(), random);
-  return wiring;
-}
+using testing::shuffledWiring;
 
-// `pairs` disjoint pairs of letters swapped, every other letter left in place.
-Wiring randomPairing(std::mt19937& random, int pairs) {
-  const Wiring order = randomPermutation(random);
-  Wiring wiring{};
-  std::iota(wiring.begin(), wiring.end(), 0);
-  for (int pair = 0; pair < pairs; ++pair) {
-    const auto first = static_cast<std::size_t>(order[static_cast<std::size_t>(2 * pair)]);
-    const auto second = static_cast<std::size_t>(order[static_cast<std::size_t>(2 * pair + 1)]);
-    wiring[first] = static_cast<std::int32_t>(second);
-    wiring[second] = static_cast<std::int32_t>(first);
-  }
-  return wiring;
-}
-
-// A machine of valid components, just set up: both counters 0, rotors in their start positions.
+// A machine of valid components with 0 to 13 cables, just set up.
 Machine randomMachine(std::mt19937& random) {
-  Machine machine;
-  for (Rotor* rotor : {&machine.rotor1, &machine.rotor2, &machine.rotor3}) {
-    rotor->initialWiring = randomPermutation(random);
-    rotor->currentWiring = rotor->initialWiring;
-  }
-  machine.reflector.wiring = randomPairing(random, alphabetSize / 2);
   const int cables = std::uniform_int_distribution<int>(0, maximumCableCount)(random);
-  machine.plugboard.wiring = randomPairing(random, cables);
-  machine.plugboard.cableCount = cables;
-  return machine;
+  return testing::randomMachine(random, cables);
 }
 
 Machine steppedBy(Machine machine, int letters) {
@@ -214,7 +188,7 @@ TEST(TextCipherTest, HandMadeRotorPositionsAgreeWithTheirCounters) {
   for (int draw = 0; draw < 10; ++draw) {
     Machine machine = randomMachine(random);
     for (Rotor* rotor : {&machine.rotor1, &machine.rotor2, &machine.rotor3}) {
-      rotor->currentWiring = randomPermutation(random);
+      rotor->currentWiring = shuffledWiring(random);
     }
     machine.rotor1Steps = std::uniform_int_distribution<int>(0, machinePeriod - 1)(random);
     machine.rotor2Steps = machine.rotor1Steps / alphabetSize;

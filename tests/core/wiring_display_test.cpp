@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
+#include "tests/support/store_fixture.h"
+#include "tests/support/test_machines.h"
+
 namespace vexilo {
 namespace {
 
@@ -14,23 +18,13 @@ const std::string header =
     "      Plugboard         Rotor1         Rotor2         Rotor3      Reflector        Rotor3R"
     "        Rotor2R        Rotor1R      Plugboard";
 
-struct Components {
-  Rotor rotor1, rotor2, rotor3;
-  Reflector reflector;
-  Plugboard plugboard;
-};
-
-Rotor shiftRotor(int shift) {
-  Rotor rotor;
-  for (int i = 0; i < alphabetSize; ++i) rotor.initialWiring[i] = (i + shift) % 26;
-  rotor.currentWiring = rotor.initialWiring;
-  return rotor;
-}
-
 // Rotor 1 sends a to h, rotor 2 a to b, rotor 3 a to z; the reflector swaps a-b, c-d, ...; the
 // plugboard has one cable between a and c.
-Components handMadeComponents() {
-  Components c{shiftRotor(7), shiftRotor(1), shiftRotor(25), {}, {}};
+Machine handMadeComponents() {
+  Machine c;
+  c.rotor1 = testing::rotorOf(testing::shiftedWiring(7));
+  c.rotor2 = testing::rotorOf(testing::shiftedWiring(1));
+  c.rotor3 = testing::rotorOf(testing::shiftedWiring(25));
   for (int i = 0; i < alphabetSize; ++i) {
     c.reflector.wiring[i] = i ^ 1;
     c.plugboard.wiring[i] = i;
@@ -41,16 +35,9 @@ Components handMadeComponents() {
   return c;
 }
 
-std::string show(const Components& c, std::ostringstream out = std::ostringstream()) {
+std::string show(const Machine& c, std::ostringstream out = std::ostringstream()) {
   showWiring(c.rotor1, c.rotor2, c.rotor3, c.reflector, c.plugboard, out);
   return out.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 int inverse(const Rotor& rotor, int value) {
@@ -61,11 +48,11 @@ int inverse(const Rotor& rotor, int value) {
 }
 
 TEST(WiringDisplayTest, TableIs28LinesOf135CharactersWithEveryCellWhereItsComponentSendsTheRow) {
-  Components c = handMadeComponents();
+  Machine c = handMadeComponents();
   rotateRotor(c.rotor1);  // the table shows the current position, not the initial one
   const std::string text = show(c);
   ASSERT_EQ(text.back(), '\n');
-  const std::vector<std::string> lines = linesOf(text);
+  const std::vector<std::string> lines = testing::splitLines(text);
   ASSERT_EQ(lines.size(), 28U);
   EXPECT_EQ(lines[0], header);
   EXPECT_EQ(lines[27], "");
@@ -85,7 +72,7 @@ TEST(WiringDisplayTest, TableIs28LinesOf135CharactersWithEveryCellWhereItsCompon
 }
 
 TEST(WiringDisplayTest, FirstRowOfTheHandMadeMachine) {
-  const std::vector<std::string> lines = linesOf(show(handMadeComponents()));
+  const std::vector<std::string> lines = testing::splitLines(show(handMadeComponents()));
   ASSERT_EQ(lines.size(), 28U);
   EXPECT_EQ(lines[1],
             "        a --> c        a --> h        a --> b        a --> z        a --> b"
@@ -101,16 +88,16 @@ TEST(WiringDisplayTest, SetsItsOwnFillCharacter) {
 }
 
 TEST(WiringDisplayTest, FailureLinesOfABrokenRotorStandBeforeItsRow) {
-  Components c = handMadeComponents();
+  Machine c = handMadeComponents();
   c.rotor2.currentWiring = Wiring{};  // only 0 can be found in reverse
-  const std::vector<std::string> lines = linesOf(show(c));
+  const std::vector<std::string> lines = testing::splitLines(show(c));
   ASSERT_EQ(lines.size(), 28U + 25U);
   EXPECT_EQ(lines[0], header);
   EXPECT_EQ(lines[1].substr(15 * 6, 15), "        a --> a");
   for (int i = 1; i < alphabetSize; ++i) {
     const std::string& failure = lines[2 * i];
     const std::string& row = lines[2 * i + 1];
-    EXPECT_EQ(failure, "error in reverse encryption: sent index =  " + std::to_string(i));
+    EXPECT_EQ(failure + "\n", testing::reverseLookupFailure(i));
     ASSERT_EQ(row.size(), 135U) << "row " << i;
     EXPECT_EQ(row.substr(15 * 2, 15), std::string(8, ' ') + static_cast<char>('a' + i) + " --> a");
     EXPECT_EQ(row.substr(15 * 6, 15), std::string(8, ' ') + static_cast<char>('a' + i) + " --> `");

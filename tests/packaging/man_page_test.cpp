@@ -59,15 +59,13 @@ TEST(ManPageTest, MenusAndTraceShownInTheDescriptionAreTheProgramsOwnOutput) {
 
 TEST(ManPageTest, NamesTheFourStoreFilesAsTheProgramOpensThem) {
   const std::string page = readFile(VEXILO_MAN_PAGE_SOURCE);
-  for (const char* name : {"ExistingRotorSettings26.txt", "ExistingReflectorSettings26.txt",
-                           "ExistingPlugBoardSettings26.txt", "initalSettings26.txt"}) {
+  for (const std::string& name : {rotorFile, reflectorFile, plugboardFile, registryFile}) {
     EXPECT_NE(page.find(std::string(".I ") + name + "\n"), std::string::npos) << name;
   }
   // An empty directory: each of them is created by the first random setting.
   const ScopedTempDir directory;
   ASSERT_EQ(runProgram("1\n").exitStatus, 0);
-  for (const char* name : {"ExistingRotorSettings26.txt", "ExistingReflectorSettings26.txt",
-                           "ExistingPlugBoardSettings26.txt", "initalSettings26.txt"}) {
+  for (const std::string& name : {rotorFile, reflectorFile, plugboardFile, registryFile}) {
     EXPECT_NE(readFile(name), "<absent>") << name;
   }
 }

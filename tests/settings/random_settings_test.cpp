@@ -12,13 +12,16 @@
 #include "settings/registry.h"
 #include "store/component_files.h"
 #include "store/line_reader.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo {
 namespace {
 
 using testing::readFile;
 using testing::ScopedTempDir;
+using testing::splitLines;
 using testing::writeFile;
 
 struct Setting {
@@ -50,13 +53,6 @@ std::string registryLine(const std::string& ID, std::int32_t PB, std::int32_t R1
          std::to_string(R3) + "," + std::to_string(REF) + "\n";
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // A store of valid components (rotors, reflectors and plugboards numbered from 0) and `settings`
 // registry lines; setting i uses rotors i, i + 1, i + 2 (modulo the count).
 void writeStore(int settings, int rotors, int reflectors, int plugboards) {
@@ -65,28 +61,20 @@ void writeStore(int settings, int rotors, int reflectors, int plugboards) {
        {rotorFileName, reflectorFileName, plugboardFileName, registryFileName}) {
     std::filesystem::remove(name);
   }
+  // Rotor n is i -> i + n + 1, every reflector swaps 2k and 2k + 1, every plugboard is plain.
+  const auto lines = [](int count, const std::string& afterId, const auto& entry) {
+    std::string text;
+    for (int id = 0; id < count; ++id) {
+      testing::Table wiring{};
+      for (int i = 0; i < alphabetSize; ++i) wiring[i] = entry(i, id);
+      text += std::to_string(id) + afterId + testing::joinTable(wiring) + "\n";
+    }
+    return text;
+  };
+  writeFile(rotorFileName, lines(rotors, ",", [](int i, int id) { return (i + id + 1) % 26; }));
+  writeFile(reflectorFileName, lines(reflectors, ",", [](int i, int) { return i ^ 1; }));
+  writeFile(plugboardFileName, lines(plugboards, ",0,", [](int i, int) { return i; }));
   std::string text;
-  for (int id = 0; id < rotors; ++id) {
-    text += std::to_string(id);
-    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string((i + id + 1) % 26);
-    text += "\n";
-  }
-  writeFile(rotorFileName, text);
-  text.clear();
-  for (int id = 0; id < reflectors; ++id) {
-    text += std::to_string(id);
-    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string(i ^ 1);
-    text += "\n";
-  }
-  writeFile(reflectorFileName, text);
-  text.clear();
-  for (int id = 0; id < plugboards; ++id) {
-    text += std::to_string(id) + ",0";
-    for (int i = 0; i < alphabetSize; ++i) text += "," + std::to_string(i);
-    text += "\n";
-  }
-  writeFile(plugboardFileName, text);
-  text.clear();
   for (int id = 0; id < settings; ++id) {
     text += registryLine(hex(id), id % plugboards, id % rotors, (id + 1) % rotors,
                          (id + 2) % rotors, id % reflectors);
@@ -98,7 +86,7 @@ void writeStore(int settings, int rotors, int reflectors, int plugboards) {
 std::vector<std::string> addedLines(const std::string& fileName, const std::string& before) {
   const std::string after = readFile(fileName);
   EXPECT_EQ(after.substr(0, before.size()), before) << fileName;
-  return linesOf(after.substr(before.size()));
+  return splitLines(after.substr(before.size()));
 }
 
 void expectValidComponents(const Setting& s) {
@@ -106,26 +94,15 @@ void expectValidComponents(const Setting& s) {
   for (const std::int32_t id : {s.R1, s.R2, s.R3}) {
     Rotor rotor;
     setupRotor(rotor, id, false, out);
-    std::array<bool, alphabetSize> seen{};
-    for (int i = 0; i < alphabetSize; ++i) {
-      const std::int32_t entry = rotor.initialWiring[i];
-      ASSERT_TRUE(entry >= 0 && entry < 26 && entry != i && !seen[entry]) << "rotor " << id;
-      seen[entry] = true;
-    }
+    EXPECT_TRUE(testing::isRotorWithoutFixedPoint(rotor.initialWiring)) << "rotor " << id;
   }
   Reflector reflector;
   setupReflector(reflector, s.REF, false, out);
+  EXPECT_TRUE(testing::isReflector(reflector.wiring)) << "reflector " << s.REF;
   Plugboard plugboard;
   loadPlugboard(plugboard, s.PB, out);
-  int swapped = 0;
-  for (int i = 0; i < alphabetSize; ++i) {
-    const std::int32_t r = reflector.wiring[i];
-    ASSERT_TRUE(r >= 0 && r < 26 && r != i && reflector.wiring[r] == i) << "reflector " << s.REF;
-    const std::int32_t p = plugboard.wiring[i];
-    ASSERT_TRUE(p >= 0 && p < 26 && plugboard.wiring[p] == i) << "plugboard " << s.PB;
-    swapped += p != i;
-  }
-  EXPECT_EQ(swapped, 2 * plugboard.cableCount);
+  EXPECT_TRUE(testing::isPlugboardWithCables(plugboard.wiring, plugboard.cableCount))
+      << "plugboard " << s.PB;
   EXPECT_EQ(out.str(), "");
 }
 
@@ -134,17 +111,16 @@ TEST(RandomSettingsTest, AnEmptyDirectoryGetsSettingZeroOfFiveNewComponents) {
     const ScopedTempDir dir;
     const Setting s = createSetting();
     EXPECT_EQ(s.err, "");
-    EXPECT_EQ(s.out,
-              "unable to open file\nunable to open file\nunable to open file\n"
-              "unable to open file\n");
+    EXPECT_EQ(s.out, testing::unableToOpen + testing::unableToOpen + testing::unableToOpen +
+                         testing::unableToOpen);
     EXPECT_EQ(s.ID, "0");
     EXPECT_EQ((std::array{s.R1, s.R2, s.R3, s.REF, s.PB}), (std::array{0, 1, 2, 0, 0}));
     EXPECT_EQ(readFile(registryFileName), "0,0,0,1,2,0\n");
-    const auto rotors = linesOf(readFile(rotorFileName));
+    const auto rotors = splitLines(readFile(rotorFileName));
     ASSERT_EQ(rotors.size(), 3U);
     for (int id = 0; id < 3; ++id) EXPECT_EQ(rotors[id].substr(0, 2), std::to_string(id) + ",");
-    ASSERT_EQ(linesOf(readFile(reflectorFileName)).size(), 1U);
-    const auto plugboards = linesOf(readFile(plugboardFileName));
+    ASSERT_EQ(splitLines(readFile(reflectorFileName)).size(), 1U);
+    const auto plugboards = splitLines(readFile(plugboardFileName));
     ASSERT_EQ(plugboards.size(), 1U);
     EXPECT_EQ(plugboards[0].substr(0, 2), "0,");
     expectValidComponents(s);
@@ -157,7 +133,7 @@ TEST(RandomSettingsTest, TheNextFreeIdsAreReadReflectorRotorPlugboardRegistry) {
                                registryFileName};
   for (const std::string& name : order) writeFile(name, "x\n");  // a line passed over
   const Setting s = createSetting();
-  const std::vector<std::string> diagnostics = linesOf(s.err);
+  const std::vector<std::string> diagnostics = splitLines(s.err);
   ASSERT_EQ(diagnostics.size(), 4U);
   for (int n = 0; n < 4; ++n) {
     EXPECT_NE(diagnostics[n].find(order[n]), std::string::npos) << diagnostics[n];
@@ -191,7 +167,7 @@ bool checkOneCall(int settings) {
     return false;
   }
   EXPECT_EQ(addedLines(registryFileName, registry),
-            linesOf(registryLine(s.ID, s.PB, s.R1, s.R2, s.R3, s.REF)));
+            splitLines(registryLine(s.ID, s.PB, s.R1, s.R2, s.R3, s.REF)));
   EXPECT_TRUE(s.R1 != s.R2 && s.R1 != s.R3 && s.R2 != s.R3);
   // New rotors get 3, 4, 5 in the order rotor 1, 2, 3; reflector 2 and plugboard 1 are new ones.
   std::vector<std::string> newRotors;
@@ -218,6 +194,7 @@ bool checkOneCall(int settings) {
 TEST(RandomSettingsTest, PicksAStoredSettingOrAppendsTheNextOne) {
   const ScopedTempDir dir;
   int made = 0;
+  EXPECT_TRUE(checkOneCall(0));  // an empty registry beside stored components
   for (int call = 0; call < 300; ++call) made += checkOneCall(5);
   EXPECT_GT(made, 0);
   EXPECT_LT(made, 300);
@@ -228,7 +205,7 @@ TEST(RandomSettingsTest, SettingIdsAreWrittenInUpperCaseHexadecimal) {
   bool made = false;
   for (int call = 0; call < 1500 && !made; ++call) made = checkOneCall(26);
   ASSERT_TRUE(made);
-  EXPECT_EQ(linesOf(readFile(registryFileName)).back().substr(0, 3), "1A,");
+  EXPECT_EQ(splitLines(readFile(registryFileName)).back().substr(0, 3), "1A,");
 }
 
 TEST(RandomSettingsTest, NoSettingAboveFFFFEIsEverMade) {
@@ -255,7 +232,7 @@ TEST(RandomSettingsTest, ARegistryThatCannotBeOpenedStillGivesANewSetting) {
   std::filesystem::remove(registryFileName);
   std::filesystem::create_directory(registryFileName);
   const Setting s = createSetting();
-  EXPECT_EQ(s.out, "unable to open file\nunable to open file\n");
+  EXPECT_EQ(s.out, testing::unableToOpen + testing::unableToOpen);
   EXPECT_EQ(s.ID, "0");
   EXPECT_NE(s.R1, -1);
   expectValidComponents(s);

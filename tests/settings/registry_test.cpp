@@ -9,22 +9,16 @@
 #include <sstream>
 
 #include "store/component_files.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
 
+using testing::errorLines;
 using testing::ScopedTempDir;
 using testing::writeFile;
-
-// Counts the lines that `action` writes to the error stream it is given.
-template <typename Action>
-long errorLines(Action action) {
-  std::ostringstream err;
-  action(err);
-  const std::string diagnostics = err.str();
-  return std::count(diagnostics.begin(), diagnostics.end(), '\n');
-}
 
 // R1, R2, R3, REF, PB.
 using Components = std::array<std::int32_t, 5>;
@@ -53,7 +47,7 @@ TEST(RegistryTest, LookupFindsTheFirstLineWhoseIdHasTheSameHexadecimalValue) {
       {"fields beyond six ignored", "1F,3,0,12,7,2,8,9,x\n", "1F", found1F, "", 0},
       {"not in the registry", "0,1,2,3,4,5\n", "1F", notFound, "", 0},
       {"empty registry", "", "1F", notFound, "", 0},
-      {"absent registry", std::nullopt, "1F", notFound, "unable to open file\n", 0},
+      {"absent registry", std::nullopt, "1F", notFound, testing::unableToOpen.c_str(), 0},
       {"typed ID that is no number", setting1F, "xyz", notFound, "", 0},
       {"typed ID beyond 32 bits", setting1F, "100000001F", notFound, "", 0},
       {"typed -01 against a stored -1", "-1,1,2,3,4,5\n", "-01", notFound, "", 1},
@@ -62,6 +56,8 @@ TEST(RegistryTest, LookupFindsTheFirstLineWhoseIdHasTheSameHexadecimalValue) {
       {"matching line too short gives way", "1F,3,0\n" + setting1F, "1F", found1F, "", 1},
       {"matching line with a bad component", "1F,3,x,12,7,2\n" + setting1F, "1f", found1F, "", 1},
       {"matching line with an empty component", "1F,3,0,,7,2\n", "1F", notFound, "", 1},
+      {"matching line with a component beyond 32 bits", "1F,3,0,4294967297,7,2\n", "1F", notFound,
+       "", 1},
   };
   for (const Case& c : cases) {
     const ScopedTempDir dir;
@@ -88,7 +84,7 @@ TEST(RegistryTest, NextFreeIdIsOneMoreThanTheLastReadableId) {
     long passedOverLines;  // by all four readers together
   };
   const Case cases[] = {
-      {"absent file", std::nullopt, 0, 0, "unable to open file\n", 0},
+      {"absent file", std::nullopt, 0, 0, testing::unableToOpen.c_str(), 0},
       {"empty file", "", 0, 0, "", 0},
       {"last line 11", "0,1\n5,2\n11,3\n", 12, 0x12, "", 0},
       {"only the last line counts", "90,1\n3,2\n", 4, 4, "", 0},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <iomanip>
 #include <iterator>
 #include <sstream>
@@ -10,7 +11,9 @@
 
 #include "settings/registry.h"
 #include "store/component_files.h"
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
 
 namespace vexilo {
 namespace {
@@ -18,19 +21,16 @@ namespace {
 using testing::ScopedTempDir;
 using testing::writeFile;
 
-const std::string menu =
-    "     Use random encryption...........1\n"
-    "     Use specific encryption.........2\n";
-const std::string idPrompt = "     please enter your 5 digit setting ID or -1 to restart\n";
-const std::string notFound = "ID not found: Please try agian\n";
-const std::string titles =
-    "               Your Settings\n"
-    "               ID:     ROTOR1   ROTOR2   ROTOR3   REFLECTOR   PLUGBOARD   \n";
+using testing::idNotFound;
+using testing::idPrompt;
+using testing::invalidData;
+using testing::settingsTitles;
+const std::string& menu = testing::setupMenu;
+
 // Setting 1A: rotors 3, 0 and 7, reflector 2, plugboard 5.
 const std::string registry = "0,0,0,1,2,0\n1A,5,3,0,7,2\n";
 std::string settings1A(const std::string& shownId) {
-  return titles + "               " + shownId +
-         "        3        0        7           2           5\n\n";
+  return testing::settingsBlock(shownId, 3, 0, 7, 2, 5);
 }
 
 struct Outcome {
@@ -48,14 +48,19 @@ Outcome runDialogue(const std::string& input) {
   o.returned = setupDialogue(o.ID, o.components[0], o.components[1], o.components[2],
                              o.components[3], o.components[4], in, out);
   o.out = out.str();
-  in.clear();
-  o.restOfInput.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  o.restOfInput = testing::restOf(in);
   return o;
 }
 
 TEST(SetupDialogueTest, MenuLinesAre38CharactersWithTheDigitsInColumn38) {
-  std::istringstream in(menu);
-  for (std::string line; std::getline(in, line);) EXPECT_EQ(line.size(), 38U) << line;
+  const ScopedTempDir dir;
+  std::istringstream in(runDialogue("").out);
+  int lines = 0;
+  for (std::string line; std::getline(in, line); ++lines) {
+    EXPECT_EQ(line.size(), 38U) << line;
+    EXPECT_TRUE(line.back() == '1' || line.back() == '2') << line;
+  }
+  EXPECT_EQ(lines, 2);
 }
 
 TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
@@ -72,16 +77,16 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
       {"21A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n1a\n", true, menu + idPrompt + settings1A("0001a"), "\n"},
       {"2\n0001A rest\n", true, menu + idPrompt + settings1A("0001A"), " rest\n"},
+      {"2 00001A\n", true, menu + idPrompt + settings1A("00001A"), "\n"},
+      {"2 1Ax\n", true, menu + idPrompt + settings1A("001Ax"), "\n"},
       {"\n\n  2\n\n 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n-1\n2 1A\n", true, menu + idPrompt + menu + idPrompt + settings1A("0001A"), "\n"},
-      {"xyz 1\n2 1A\n", true,
-       menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"), "\n"},
-      {"9\n2 1A\n", true, menu + "invalid data entered\n" + menu + idPrompt + settings1A("0001A"),
-       "\n"},
-      {"2\n-01\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 zz\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 FFFFF\n", false, menu + idPrompt + notFound + menu, ""},
-      {"2 99999999999\n", false, menu + idPrompt + notFound + menu, ""},
+      {"xyz 1\n2 1A\n", true, menu + invalidData + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"9\n2 1A\n", true, menu + invalidData + menu + idPrompt + settings1A("0001A"), "\n"},
+      {"2\n-01\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 zz\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 FFFFF\n", false, menu + idPrompt + idNotFound + menu, ""},
+      {"2 99999999999\n", false, menu + idPrompt + idNotFound + menu, ""},
       {"", false, menu, ""},
       {"  \n\n", false, menu, ""},
       {"2\n", false, menu + idPrompt, ""},
@@ -89,6 +94,7 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
   };
   for (const Case& c : cases) {
     const Outcome o = runDialogue(c.input);
+    EXPECT_EQ(testing::readFile(registryFileName), registry) << c.input;
     EXPECT_EQ(o.returned, c.returned) << c.input;
     EXPECT_EQ(o.out, c.expectedOut) << c.input;
     EXPECT_EQ(o.restOfInput, c.restOfInput) << c.input;
@@ -102,7 +108,8 @@ TEST(SetupDialogueTest, AnAbsentRegistryFindsNoSetting) {
   const ScopedTempDir dir;
   const Outcome o = runDialogue("2 1A\n");
   EXPECT_FALSE(o.returned);
-  EXPECT_EQ(o.out, menu + idPrompt + "unable to open file\n" + notFound + menu);
+  EXPECT_EQ(o.out, menu + idPrompt + testing::unableToOpen + idNotFound + menu);
+  EXPECT_FALSE(std::filesystem::exists(registryFileName));
 }
 
 TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) {
@@ -111,12 +118,8 @@ TEST(SetupDialogueTest, ARandomSettingInAnEmptyDirectoryLeavesTheRestOfTheLine) 
   EXPECT_TRUE(o.returned);
   EXPECT_EQ(o.ID, "0");
   EXPECT_EQ(o.components, (std::array{0, 1, 2, 0, 0}));
-  EXPECT_EQ(o.out,
-            menu +
-                "unable to open file\nunable to open file\nunable to open file\n"
-                "unable to open file\n" +
-                titles +
-                "               00000        0        1        2           0           0\n\n");
+  EXPECT_EQ(o.out, menu + testing::unableToOpen + testing::unableToOpen + testing::unableToOpen +
+                       testing::unableToOpen + testing::settingsBlock("0", 0, 1, 2, 0, 0));
   EXPECT_EQ(o.restOfInput, " rest\n");
 }
 
@@ -130,7 +133,7 @@ TEST(SetupDialogueTest, ARandomSettingThatIsNotStoredLeadsBackToTheMenu) {
   }
   const Outcome o = runDialogue("1\n");
   EXPECT_FALSE(o.returned);
-  EXPECT_EQ(o.out, menu + "something went wrong, please try again\n" + menu);
+  EXPECT_EQ(o.out, menu + testing::somethingWentWrong + menu);
 }
 
 TEST(SetupDialogueTest, PrintSettingsLinesAre74And71CharactersForSetting1A) {
@@ -151,7 +154,7 @@ TEST(SetupDialogueTest, PrintSettingsLinesAre74And71CharactersForSetting1A) {
 TEST(SetupDialogueTest, PrintSettingsShowsWideValuesWhole) {
   std::ostringstream out;
   printSettings("123456", 1234567, -1, 12, 1234567890, 123456789, out);
-  EXPECT_EQ(out.str(), titles +
+  EXPECT_EQ(out.str(), settingsTitles +
                            "               123456   1234567       -1       12   1234567890   "
                            "123456789\n\n");
 }

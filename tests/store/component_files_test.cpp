@@ -8,20 +8,20 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/streams.h"
+#include "tests/support/test_machines.h"
 
 namespace vexilo {
 namespace {
 
+using testing::errorLines;
 using testing::readFile;
 using testing::ScopedTempDir;
 using testing::writeFile;
 
-Wiring shifted(int shift) {
-  Wiring wiring;
-  for (int i = 0; i < alphabetSize; ++i) wiring[i] = (i + shift) % 26;
-  return wiring;
-}
+const auto shifted = testing::shiftedWiring;
 
 std::string entries(const Wiring& wiring) {
   std::string text;
@@ -30,15 +30,6 @@ std::string entries(const Wiring& wiring) {
 }
 
 std::string line(const std::string& id, int shift) { return id + entries(shifted(shift)) + "\n"; }
-
-// Counts the lines that `action` writes to the error stream it is given.
-template <typename Action>
-long errorLines(Action action) {
-  std::ostringstream err;
-  action(err);
-  const std::string diagnostics = err.str();
-  return std::count(diagnostics.begin(), diagnostics.end(), '\n');
-}
 
 struct LoadCase {
   const char* name;
@@ -60,7 +51,7 @@ const LoadCase loadCases[] = {
     {"last line without line end", line("1", 1) + "7" + entries(shifted(9)), 7, 9, "", 0},
     {"empty file", "", 7, std::nullopt, "", 0},
     {"ID not in the file", line("1", 1) + line("2", 2), 7, std::nullopt, "", 0},
-    {"absent file", std::nullopt, 7, std::nullopt, "unable to open file\n", 0},
+    {"absent file", std::nullopt, 7, std::nullopt, testing::unableToOpen.c_str(), 0},
     {"unreadable IDs are passed over and the search goes on",
      "\n" + line("abc", 1) + line("99999999999", 2) + line("-7", 3) + line(" ", 4) + line("7", 10),
      7, 10, "", 5},
@@ -280,7 +271,7 @@ TEST(ComponentFilesTest, AFileThatCannotBeAppendedToKeepsTheNewComponentInTheRec
   setupRotor(rotor, 0, true, out);
   setupReflector(reflector, 0, true, out);
   setupPlugboard(plugboard, 0, 13, true, out);
-  EXPECT_EQ(out.str(), "unable to open file\nunable to open file\nunable to open file\n");
+  EXPECT_EQ(out.str(), testing::unableToOpen + testing::unableToOpen + testing::unableToOpen);
   EXPECT_NE(rotor.initialWiring[0], -1);
   EXPECT_NE(reflector.wiring[0], -1);
   EXPECT_EQ(plugboard.cableCount, 13);

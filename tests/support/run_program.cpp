@@ -22,17 +22,9 @@ void setNonBlocking(int descriptor) {
   ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
 }
 
-}  // namespace
-
-ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
-                      const std::string& program, const ProgramOptions& options) {
-  int toChild[2];
-  int fromChildOut[2];
-  int fromChildErr[2];
-  if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChildOut, O_CLOEXEC) != 0 ||
-      ::pipe2(fromChildErr, O_CLOEXEC) != 0) {
-    std::abort();
-  }
+// Starts `program` with the given descriptors as its standard input, output and error.
+pid_t spawn(const std::string& program, const ProgramOptions& options, int input, int output,
+            int error) {
   // Made before the fork: the child of a program with threads may only make async-signal-safe
   // calls. A variable of the options takes the place of the test's own of that name.
   std::vector<std::string> environment = options.environment;
@@ -55,9 +47,9 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
 
   const pid_t child = ::fork();
   if (child == 0) {
-    ::dup2(toChild[0], 0);
-    ::dup2(fromChildOut[1], 1);
-    ::dup2(fromChildErr[1], 2);
+    ::dup2(input, 0);
+    ::dup2(output, 1);
+    ::dup2(error, 2);
     if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
       ::_exit(126);
     }
@@ -70,6 +62,40 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
     ::execve(program.c_str(), arguments.data(), environmentPointers.data());
     ::_exit(127);
   }
+  return child;
+}
+
+}  // namespace
+
+pid_t startProgram(const std::string& standardInput, const std::string& program,
+                   const ProgramOptions& options) {
+  int toChild[2];
+  if (::pipe2(toChild, O_CLOEXEC) != 0) std::abort();
+  const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const pid_t child = spawn(program, options, toChild[0], nowhere,
+                            options.standardErrorTo >= 0 ? options.standardErrorTo : nowhere);
+  ::close(nowhere);
+  ::close(toChild[0]);
+  // The input must be far smaller than a pipe's buffer.
+  ::signal(SIGPIPE, SIG_IGN);
+  [[maybe_unused]] const ssize_t put =
+      ::write(toChild[1], standardInput.data(), standardInput.size());
+  ::close(toChild[1]);
+  return child;
+}
+
+ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
+                      const std::string& program, const ProgramOptions& options) {
+  int toChild[2];
+  int fromChildOut[2];
+  int fromChildErr[2];
+  if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChildOut, O_CLOEXEC) != 0 ||
+      ::pipe2(fromChildErr, O_CLOEXEC) != 0) {
+    std::abort();
+  }
+  const bool captureError = options.standardErrorTo < 0;
+  const pid_t child = spawn(program, options, toChild[0], fromChildOut[1],
+                            captureError ? fromChildErr[1] : options.standardErrorTo);
   ::close(toChild[0]);
   ::close(fromChildOut[1]);
   ::close(fromChildErr[1]);
@@ -86,7 +112,7 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
     inputDescriptor = -1;
   }
   bool outOpen = true;
-  bool errOpen = true;
+  bool errOpen = captureError;
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(timeLimitSeconds));

@@ -2,6 +2,8 @@
 #ifndef VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
 #define VEXILO_TESTS_SUPPORT_RUN_PROGRAM_H_
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ struct ProgramOptions {
   std::string workingDirectory;                // empty: the test's own
   std::vector<std::string> environment;        // "NAME=value", added to the test's own
   std::optional<unsigned long> fileSizeLimit;  // in bytes, as `ulimit -f` sets it
+  int standardErrorTo = -1;  // a descriptor standard error goes to instead of being captured
 };
 
 // Runs `program` (the built vexilo by default) with `standardInput` as its whole standard input,
@@ -28,6 +31,11 @@ struct ProgramOptions {
 ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds = 20.0,
                       const std::string& program = VEXILO_BINARY,
                       const ProgramOptions& options = {});
+
+// Starts `program` with `standardInput` (far smaller than a pipe's buffer) and its output thrown
+// away, standard error too unless the options give it a descriptor; the caller waits for it.
+pid_t startProgram(const std::string& standardInput, const std::string& program = VEXILO_BINARY,
+                   const ProgramOptions& options = {});
 
 }  // namespace vexilo::testing
 

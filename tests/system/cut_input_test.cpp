@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::testing {
 namespace {
@@ -15,19 +16,12 @@ namespace {
 // A cut run must end this soon: it only has to notice the end of its input.
 constexpr double cutRunTimeLimit = 2.0;
 
-// Setting 100000 uses rotors 0, 1, 2, reflector 0 and plugboard 0. The last registry line, FFFFE,
-// cannot be loaded, and every random pick lies in 0 to FFFFE, so a random setting always fails
-// with "something went wrong, please try again".
+// The known store, whose setting 100000 uses rotors 0, 1, 2, reflector 0 and plugboard 0. The
+// last registry line, FFFFE, cannot be loaded, and every random pick lies in 0 to FFFFE, so a
+// random setting always fails with "something went wrong, please try again".
 void writeStore() {
-  writeFile("ExistingRotorSettings26.txt",
-            "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20\n"
-            "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10\n"
-            "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19\n");
-  writeFile("ExistingReflectorSettings26.txt",
-            "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17\n");
-  writeFile("ExistingPlugBoardSettings26.txt",
-            "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25\n");
-  writeFile("initalSettings26.txt", "100000,0,0,1,2,0\nFFFFE,x\n");
+  writeKnownStore();
+  writeFile(registryFile, "100000,0,0,1,2,0\nFFFFE,x\n");
   writeFile("in.txt", "First line.\nSecond LINE, with more!\nlast line without end");
 }
 
@@ -84,25 +78,18 @@ TEST(CutInputTest, SessionsWithAStoredSettingCutAtEveryByteWriteAPrefix) {
 // Words, numbers and lines cut off by the end of input were once taken as typed: a cut setting
 // ID was looked up ("ID not found"), a cut file name opened, a cut line enciphered.
 TEST(CutInputTest, AnAnswerThatTheEndOfInputCutsOffIsNotTaken) {
-  const std::string menu =
-      "     Use random encryption...........1\n     Use specific encryption.........2\n";
-  const std::string idPrompt = "     please enter your 5 digit setting ID or -1 to restart\n";
   struct Case {
     std::string input;
     std::string expectedEnd;  // the last text written
     const char* fileNotMade;  // a file the cut name must not create, or nullptr
   };
-  const std::string modeMenuEnd = "for file encryption................4\n";
   const Case cases[] = {
       {"2 10", idPrompt, nullptr},
-      {"2 100000\n1", modeMenuEnd, nullptr},
-      {"2 100000\n-", modeMenuEnd, nullptr},
-      {"2 100000\n3\nHel",
-       "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
-       "preserved): ",
-       nullptr},
-      {"2 100000\n4\nin.t", "enter name of file you wish to encrypt\n", nullptr},
-      {"2 100000\n4\nin.txt\nou", "name of file you want to output encryped file to\n", "ou"},
+      {"2 100000\n1", modeMenu, nullptr},
+      {"2 100000\n-", modeMenu, nullptr},
+      {"2 100000\n3\nHel", linePrompt, nullptr},
+      {"2 100000\n4\nin.t", inputFilePrompt, nullptr},
+      {"2 100000\n4\nin.txt\nou", outputFilePrompt, "ou"},
   };
   for (const Case& c : cases) {
     ScopedTempDir directory;
@@ -125,16 +112,14 @@ TEST(CutInputTest, RandomSettingSessionCutAtEveryByteWritesAPrefix) {
   const std::string randomChoice = "1\n";
   const std::string rest = "1\nab-\n2\n2\n3\nSome text.\n1\n2\n1\n2\nq-\n1\n";
   const std::string input = randomChoice + rest;
-  const std::string menu =
-      "     Use random encryption...........1\n     Use specific encryption.........2\n";
   std::string emptyStoreLines;
-  for (int file = 0; file < 4; ++file) emptyStoreLines += "unable to open file\n";
+  for (int file = 0; file < 4; ++file) emptyStoreLines += unableToOpen;
   for (std::size_t cut = 0; cut <= input.size(); ++cut) {
     ScopedTempDir directory;
     const std::string cutInput = input.substr(0, cut);
     const ProgramRun cutRun = runProgram(cutInput, cutRunTimeLimit);
-    std::string wholeOutput = menu;
-    if (readFile("initalSettings26.txt") != "<absent>") {
+    std::string wholeOutput = setupMenu;
+    if (readFile(registryFile) != "<absent>") {
       const ProgramRun byId = runProgram("2\n0\n" + rest);
       ASSERT_EQ(byId.exitStatus, 0);
       // Drop the menu and the ID prompt that choosing by ID shows.

@@ -14,25 +14,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::testing {
 namespace {
 
-const std::string rotorFile = "ExistingRotorSettings26.txt";
-const std::string reflectorFile = "ExistingReflectorSettings26.txt";
-const std::string plugboardFile = "ExistingPlugBoardSettings26.txt";
-const std::string registryFile = "initalSettings26.txt";
-
-const std::string rotor0 = "0,5,11,12,2,9,19,24,22,23,3,8,15,4,10,7,21,25,14,13,0,1,6,17,18,16,20";
-const std::string rotor1 = "1,1,22,9,20,2,18,13,12,24,19,4,21,11,17,16,3,15,14,25,7,0,23,6,5,8,10";
-const std::string rotor2 = "2,13,16,23,9,11,14,25,20,18,15,24,10,4,1,7,6,8,21,22,0,2,17,3,12,5,19";
-const std::string reflector0 =
-    "0,20,3,22,1,21,23,12,18,24,15,11,10,6,16,19,9,13,25,7,14,0,4,2,5,8,17";
-const std::string plugboard0 =
-    "0,8,0,20,23,3,6,5,4,22,18,10,9,11,12,19,14,15,16,24,8,13,1,21,7,2,17,25";
+// Part of the known store: rotors 0 to 2, reflector 0, plugboard 0 and setting 0.
+const std::string rotor0 = "0," + joinTable(shiftRotor());
+const std::string rotor1 = "1," + joinTable(tripleRotor());
+const std::string rotor2 = "2," + joinTable(quintupleRotor());
+const std::string reflector0 = "0," + joinTable(halfTurnReflector());
+const std::string plugboard0 = "0,0," + joinTable(plainPlugboard());
 const std::string setting0 = "0,0,0,1,2,0";
 const std::string cleanRotors = rotor0 + "\n" + rotor1 + "\n" + rotor2 + "\n";
 
@@ -61,6 +56,8 @@ struct DamagedCase {
   bool newSettingForced = false;  // no readable setting or rotor: a random run always adds both
 };
 
+// The rules of single lines (fields, signs, line ends) are tested on the readers themselves; here
+// whole files of damaged lines meet the whole program.
 std::vector<DamagedCase> damagedCases() {
   const std::string hugeId(1 << 20, '1');
   std::string hugeFieldList = "7";
@@ -71,21 +68,13 @@ std::vector<DamagedCase> damagedCases() {
   rotor1OutOfRange.replace(2, 1, "4294967296");
   std::string rotor2WithNul = rotor2;
   rotor2WithNul.replace(rotor2WithNul.find(",16,"), 4, std::string(",16\0,", 5));
-  std::string crlfRotors = cleanRotors;
-  for (std::size_t at = crlfRotors.find('\n'); at != std::string::npos;
-       at = crlfRotors.find('\n', at + 2)) {
-    crlfRotors.insert(at, "\r");
-  }
   const std::string clean = cleanRotors;
   return {
       {"rotors: a blank line in the middle",
        {{rotorFile, rotor0 + "\n\n" + rotor1 + "\n" + rotor2 + "\n", clean, {2}, {2}, 3}}},
       {"rotors: blank lines at the end", {{rotorFile, clean + "\n\n", clean, {}, {4, 5}, 3}}},
-      {"rotors: CRLF line ends", {{rotorFile, crlfRotors, clean, {}, {}, 3}}},
       {"rotors: a line of too few fields with a wanted ID",
        {{rotorFile, "1,2,3\n" + clean, clean, {1}, {}, 3}}},
-      {"rotors: lines of too many fields",
-       {{rotorFile, rotor0 + ",7,8,9\n" + rotor1 + ",1\n" + rotor2 + ",,\n", clean, {}, {}, 3}}},
       {"rotors: non-numeric ID and wiring field",
        {{rotorFile,
          "x,1,2\n" + rotor0 + "\n" + rotor1NonNumeric + "\n" + rotor1 + "\n" + rotor2 + "\n",
@@ -111,8 +100,6 @@ std::vector<DamagedCase> damagedCases() {
          {2},
          {2},
          3}}},
-      {"rotors: no line end after the last line",
-       {{rotorFile, rotor0 + "\n" + rotor1 + "\n" + rotor2, clean, {}, {}, 3}}},
       {"reflectors: CRLF line ends and a blank line first",
        {{reflectorFile, "\r\n" + reflector0 + "\r\n", reflector0 + "\n", {1}, {1}, 1}}},
       {"plugboards: too few fields and a NUL byte before the wanted line",
@@ -124,8 +111,6 @@ std::vector<DamagedCase> damagedCases() {
          1}}},
       {"registry: CRLF line ends and blank lines",
        {{registryFile, "\r\n" + setting0 + "\r\n\n", setting0 + "\n", {1}, {1, 3}, 1}}},
-      {"registry: too few and too many fields",
-       {{registryFile, "0,0,0\n" + setting0 + ",9,9\n", setting0 + "\n", {1}, {}, 1}}},
       {"registry: non-numeric component ID, then the ID written with a leading zero",
        {{registryFile, "0,0,x,1,2,0\n0" + setting0 + "\n", setting0 + "\n", {1}, {}, 1}}},
       {"registry: negative and out-of-range IDs",
@@ -349,7 +334,7 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
       const ProgramRun random = runner.run("1\n");
       EXPECT_FALSE(random.timedOut) << name;
       EXPECT_EQ(random.exitStatus, 0) << name;
-      EXPECT_NE(random.standardOutput.find("unable to open file"), std::string::npos) << name;
+      EXPECT_NE(random.standardOutput.find(unableToOpen), std::string::npos) << name;
       EXPECT_NE(random.standardOutput.find("Your Settings"), std::string::npos) << name;
       if (obstacle == Obstacle::directory) {
         EXPECT_TRUE(std::filesystem::is_directory(fileName)) << name;

@@ -1,5 +1,4 @@
 // Runs killed with SIGKILL at random moments while they make random settings and add to the store.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,36 +10,16 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/console_texts.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 #include "tests/system/system_limits.h"
 
 namespace vexilo::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Starts the program on `input` with its output thrown away.
-pid_t startProgram(const std::string& input) {
-  int toChild[2];
-  if (::pipe2(toChild, O_CLOEXEC) != 0) std::abort();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int nowhere = ::open("/dev/null", O_WRONLY);
-    ::dup2(toChild[0], 0);
-    ::dup2(nowhere, 1);
-    ::dup2(nowhere, 2);
-    ::execl(VEXILO_BINARY, VEXILO_BINARY, static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(toChild[0]);
-  if (::write(toChild[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
-    std::abort();
-  }
-  ::close(toChild[1]);
-  return child;
-}
 
 // Kills `child` after `delay`; true when it was still running then and died of the kill.
 bool killAfter(pid_t child, std::chrono::microseconds delay) {
@@ -51,7 +30,7 @@ bool killAfter(pid_t child, std::chrono::microseconds delay) {
   return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-std::uintmax_t sizeOf(const char* fileName) {
+std::uintmax_t sizeOf(const std::string& fileName) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(fileName, error);
   return error ? 0 : size;
@@ -63,9 +42,7 @@ struct StoreSizes {
 };
 
 StoreSizes storeSizes() {
-  return {sizeOf("ExistingRotorSettings26.txt") + sizeOf("ExistingReflectorSettings26.txt") +
-              sizeOf("ExistingPlugBoardSettings26.txt"),
-          sizeOf("initalSettings26.txt")};
+  return {sizeOf(rotorFile) + sizeOf(reflectorFile) + sizeOf(plugboardFile), sizeOf(registryFile)};
 }
 
 // How long a whole run of "1\n" takes here, so that kills can be spread over it.
@@ -94,7 +71,7 @@ void expectEverySettingLoads() {
     const auto printed = printedSetting(run.standardOutput);
     ASSERT_TRUE(printed) << "setting " << typed;
     EXPECT_EQ(printed->setting, setting) << "setting " << typed;
-    EXPECT_EQ(run.standardOutput.find("unable to open file"), std::string::npos) << typed;
+    EXPECT_EQ(run.standardOutput.find(unableToOpen), std::string::npos) << typed;
     // An entry left unloaded (-1) would show as the character before "a" in the wiring table.
     EXPECT_EQ(run.standardOutput.find('`'), std::string::npos) << "setting " << typed;
     EXPECT_EQ(run.standardError, "") << "setting " << typed;
@@ -149,12 +126,9 @@ TEST(KilledRunsTest, RunsKilledAtRandomMomentsLeaveAWholeStoreThatLaterRunsGrow)
     for (int run = 0; run < laterRunsPerStore; ++run) {
       const ProgramRun later = runProgram("1\n");
       ASSERT_EQ(later.exitStatus, 0);
-      const auto printed = printedSetting(later.standardOutput);
-      ASSERT_TRUE(printed) << later.standardOutput;
-      const StoreReport store = checkStore();
-      const auto stored = store.settings.find(printed->id);
-      ASSERT_NE(stored, store.settings.end()) << "setting " << printed->id;
-      EXPECT_EQ(stored->second, printed->setting);
+      for (const std::string& fault : faultsAfterRun(later.standardOutput, true)) {
+        ADD_FAILURE() << "later run " << run << ": " << fault;
+      }
     }
     expectSoundStore("after later runs");
     const StoreReport final = checkStore();

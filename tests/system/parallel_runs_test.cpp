@@ -8,7 +8,7 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
-#include "tests/system/store_check.h"
+#include "tests/support/store_fixture.h"
 #include "tests/system/system_limits.h"
 
 namespace vexilo::testing {
@@ -108,9 +108,7 @@ TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds
 // and handed out the same IDs in half of the rounds.
 TEST(ParallelRunsTest, RunsInTwoDirectoriesLinkedToOneStoreNeverHandOutOneIdTwice) {
   const int rounds = runsFor(40, 10);
-  const std::string storeFiles[] = {"ExistingRotorSettings26.txt",
-                                    "ExistingReflectorSettings26.txt",
-                                    "ExistingPlugBoardSettings26.txt", "initalSettings26.txt"};
+  const std::string storeFiles[] = {rotorFile, reflectorFile, plugboardFile, registryFile};
   std::size_t settingsMade = 0;
   for (int round = 0; round < rounds; ++round) {
     ScopedTempDir directory;

@@ -1,0 +1,195 @@
+#include "tests/support/store_fixture.h"
+
+#include <sstream>
+
+#include "tests/support/scoped_temp_dir.h"
+
+namespace vexilo::testing {
+namespace {
+
+Table affine(int factor, int offset) {
+  Table table{};
+  for (int i = 0; i < 26; ++i) table[i] = (factor * i + offset) % 26;
+  return table;
+}
+
+// The records of a store file, line by line; an empty one for a line that is no record. Faults go
+// to `faults`.
+std::vector<std::vector<std::int32_t>> readStoreFile(const std::string& fileName,
+                                                     std::size_t fieldCount, int idBase,
+                                                     std::vector<std::string>& faults) {
+  std::string contents = readFile(fileName);
+  if (contents == "<absent>") contents.clear();
+  if (!contents.empty() && contents.back() != '\n') {
+    faults.push_back(fileName + ": the last line has no line end");
+  }
+  std::vector<std::vector<std::int32_t>> records;
+  for (const std::string& line : splitLines(contents)) {
+    const std::string where = fileName + " line " + std::to_string(records.size() + 1) + " \"" +
+                              line.substr(0, 200) + "\": ";
+    const auto record = storeRecord(line, fieldCount, idBase);
+    if (!record) {
+      faults.push_back(where + "not " + std::to_string(fieldCount) + " numbers in shortest form");
+    } else if ((*record)[0] != static_cast<std::int32_t>(records.size())) {
+      faults.push_back(where + "its ID is not its line index");
+    }
+    records.push_back(record.value_or(std::vector<std::int32_t>{}));
+  }
+  return records;
+}
+
+// Entries `first` to `first` + 25 of `values` as a wiring; nullopt when the record was unreadable.
+std::optional<Table> wiringOf(const std::vector<std::int32_t>& values, std::size_t first) {
+  if (values.size() < first + 26) return std::nullopt;
+  Table table{};
+  for (std::size_t i = 0; i < 26; ++i) table[i] = values[first + i];
+  return table;
+}
+
+}  // namespace
+
+std::string joinTable(const Table& table) {
+  std::string text;
+  for (int i = 0; i < 26; ++i) {
+    if (i > 0) text += ',';
+    text += std::to_string(table[i]);
+  }
+  return text;
+}
+
+Table shiftRotor() { return affine(1, 1); }
+Table tripleRotor() { return affine(3, 5); }
+Table quintupleRotor() { return affine(5, 7); }
+Table halfTurnReflector() { return affine(1, 13); }
+Table plainPlugboard() { return affine(1, 0); }
+
+Table twoCablePlugboard() {
+  Table table = plainPlugboard();
+  table[0] = 2;
+  table[2] = 0;
+  table[1] = 25;
+  table[25] = 1;
+  return table;
+}
+
+Table unfilledTable() {
+  Table table{};
+  table[0] = -1;
+  return table;
+}
+
+std::string knownRotorFile() {
+  return "0," + joinTable(shiftRotor()) + "\n1," + joinTable(tripleRotor()) + "\n2," +
+         joinTable(quintupleRotor()) + "\n";
+}
+
+std::string knownReflectorFile() { return "0," + joinTable(halfTurnReflector()) + "\n"; }
+
+std::string knownPlugboardFile() {
+  return "0,0," + joinTable(plainPlugboard()) + "\n1,2," + joinTable(twoCablePlugboard()) + "\n";
+}
+
+std::string knownRegistry() { return "0,0,0,1,2,0\n1A,1,0,1,2,0\n1B,1,2,0,1,0\n1C,1,0,9,2,0\n"; }
+
+void writeKnownStore() {
+  writeFile(rotorFile, knownRotorFile());
+  writeFile(reflectorFile, knownReflectorFile());
+  writeFile(plugboardFile, knownPlugboardFile());
+  writeFile(registryFile, knownRegistry());
+}
+
+void writeExampleStore() {
+  writeFile(rotorFile,
+            "0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15\n"
+            "1,21,7,6,19,10,23,4,15,24,8,20,18,1,9,2,16,14,25,17,22,12,11,13,0,5,3\n"
+            "2,6,10,16,21,7,8,11,2,25,15,1,5,22,0,17,9,12,13,4,3,19,14,23,18,20,24\n");
+  writeFile(reflectorFile,
+            "0,6,3,5,1,10,2,0,9,13,7,4,24,18,8,15,14,22,23,12,20,19,25,16,17,11,21\n");
+  writeFile(plugboardFile,
+            "0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8\n");
+  writeFile(registryFile, "0,0,0,1,2,0\n");
+}
+
+StoreReport checkStore() {
+  StoreReport report;
+  auto& faults = report.faults;
+  const auto rotors = readStoreFile(rotorFile, 27, 10, faults);
+  const auto reflectors = readStoreFile(reflectorFile, 27, 10, faults);
+  const auto plugboards = readStoreFile(plugboardFile, 28, 10, faults);
+  const auto registry = readStoreFile(registryFile, 6, 16, faults);
+  report.rotors = rotors.size();
+  report.reflectors = reflectors.size();
+  report.plugboards = plugboards.size();
+
+  for (std::size_t id = 0; id < rotors.size(); ++id) {
+    const auto wiring = wiringOf(rotors[id], 1);
+    if (wiring && !isRotorWithoutFixedPoint(*wiring)) {
+      faults.push_back("rotor " + std::to_string(id) + " is no fixed-point-free permutation");
+    }
+  }
+  for (std::size_t id = 0; id < reflectors.size(); ++id) {
+    const auto wiring = wiringOf(reflectors[id], 1);
+    if (wiring && !isReflector(*wiring)) {
+      faults.push_back("reflector " + std::to_string(id) + " is not 13 pairs");
+    }
+  }
+  for (std::size_t id = 0; id < plugboards.size(); ++id) {
+    const auto wiring = wiringOf(plugboards[id], 2);
+    if (wiring && !isPlugboardWithCables(*wiring, plugboards[id][1])) {
+      faults.push_back("plugboard " + std::to_string(id) + " does not swap its cables' letters");
+    }
+  }
+  for (std::size_t id = 0; id < registry.size(); ++id) {
+    const auto& line = registry[id];
+    if (line.size() != 6) continue;
+    const StoredSetting setting{line[2], line[3], line[4], line[5], line[1]};
+    const auto stored = [](std::int32_t component, std::size_t count) {
+      return component >= 0 && static_cast<std::size_t>(component) < count;
+    };
+    if (!stored(setting.R1, rotors.size()) || !stored(setting.R2, rotors.size()) ||
+        !stored(setting.R3, rotors.size()) || !stored(setting.REF, reflectors.size()) ||
+        !stored(setting.PB, plugboards.size()) || setting.R1 == setting.R2 ||
+        setting.R1 == setting.R3 || setting.R2 == setting.R3) {
+      faults.push_back("setting " + std::to_string(id) + " names components that are not stored");
+    }
+    report.settings[static_cast<std::int32_t>(id)] = setting;
+  }
+  return report;
+}
+
+std::optional<PrintedSetting> printedSetting(const std::string& standardOutput) {
+  const std::vector<std::string> lines = splitLines(standardOutput);
+  for (std::size_t line = 0; line + 2 < lines.size(); ++line) {
+    if (lines[line] != "               Your Settings") continue;
+    std::istringstream values(lines[line + 2]);
+    std::string id;
+    PrintedSetting printed;
+    auto& setting = printed.setting;
+    if (!(values >> id >> setting.R1 >> setting.R2 >> setting.R3 >> setting.REF >> setting.PB)) {
+      return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), printed.id, 16);
+    if (error != std::errc() || end != id.data() + id.size()) return std::nullopt;
+    return printed;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored) {
+  StoreReport store = checkStore();
+  const auto printed = printedSetting(standardOutput);
+  if (!printed) {
+    store.faults.push_back("no setting printed in:\n" + standardOutput.substr(0, 2000));
+    return store.faults;
+  }
+  const std::string name = "setting " + std::to_string(printed->id);
+  const auto stored = store.settings.find(printed->id);
+  if (stored == store.settings.end()) {
+    if (mustBeStored) store.faults.push_back(name + " is not stored");
+  } else if (!(stored->second == printed->setting)) {
+    store.faults.push_back(name + " is stored otherwise than printed");
+  }
+  return store.faults;
+}
+
+}  // namespace vexilo::testing
