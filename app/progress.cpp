@@ -57,7 +57,10 @@ void ProgressIndicator::advance(std::uint64_t bytes, Clock::time_point now) {
 void ProgressIndicator::clear() {
   if (!shown()) return;
   if (drawnWidth_ > 0) {
-    writeAll(terminalDescriptor_, "\r" + std::string(drawnWidth_, ' ') + "\r");
+    std::string blank(drawnWidth_ + 2, ' ');
+    blank.front() = '\r';
+    blank.back() = '\r';
+    writeAll(terminalDescriptor_, blank);
   }
   terminalDescriptor_ = -1;
 }
