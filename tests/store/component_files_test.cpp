@@ -25,7 +25,7 @@ const auto shifted = testing::shiftedWiring;
 
 std::string entries(const Wiring& wiring) {
   std::string text;
-  for (const std::int32_t entry : wiring) text += "," + std::to_string(entry);
+  for (const std::int32_t entry : wiring) text.append(",").append(std::to_string(entry));
   return text;
 }
 

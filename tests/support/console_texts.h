@@ -50,9 +50,10 @@ inline std::string descriptiveTrace(int letter, const std::array<int, 9>& stages
       " --Plugboard-> ",      " --Rotor1-> ",         " --Rotor2-> ",
       " --Rotor3-> ",         " --Reflector-> ",      " --Rotor3Reversed-> ",
       " --Rotor2Reversed-> ", " --Rotor1Reversed-> ", " --Plugboard-> "};
-  std::string trace = letterOf(letter) + (" " + std::to_string(letter));
+  std::string trace(1, letterOf(letter));
+  trace.append(" ").append(std::to_string(letter));
   for (std::size_t stage = 0; stage < labels.size(); ++stage) {
-    trace += labels[stage] + std::to_string(stages[stage]);
+    trace.append(labels[stage]).append(std::to_string(stages[stage]));
   }
   return trace + " == encrypted letter " + letterOf(stages[8]) + "\n\n";
 }
