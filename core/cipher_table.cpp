@@ -45,10 +45,6 @@ constexpr std::array<std::uint32_t, 256> byteKinds = [] {
   return kinds;
 }();
 
-bool isLetterByte(unsigned char character) {
-  return static_cast<unsigned char>((character | 0x20U) - 'a') < letterCount;
-}
-
 bool isLetterTable(const Wiring& wiring, std::int32_t size) {
   if (size != alphabetSize) return false;
   for (const std::int32_t entry : wiring) {
@@ -220,7 +216,7 @@ const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey
 
 std::size_t countLettersOneByOne(std::string_view text) {
   std::size_t count = 0;
-  for (const char character : text) count += isLetterByte(static_cast<unsigned char>(character));
+  for (const char character : text) count += letterIndex(character) >= 0 ? 1 : 0;
   return count;
 }
 
@@ -473,13 +469,6 @@ std::int32_t encipherFromPositionWith(TextLoop loop, const std::uint8_t* table,
   return encipherOneByOne(table, position, text.substr(vectorLength), out + vectorLength);
 }
 
-std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
-                                  std::string_view text, char* out) {
-  static const TextLoop widest = textLoopAvailable(TextLoop::avx512) ? TextLoop::avx512
-                                 : textLoopAvailable(TextLoop::avx2) ? TextLoop::avx2
-                                                                     : TextLoop::oneByOne;
-  return encipherFromPositionWith(widest, table, position, text, out);
-}
 #else
 bool textLoopAvailable(TextLoop loop) { return loop == TextLoop::oneByOne; }
 
@@ -488,11 +477,15 @@ std::int32_t encipherFromPositionWith(TextLoop, const std::uint8_t* table, std::
   return encipherOneByOne(table, position, text, out);
 }
 
+#endif
+
 std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
                                   std::string_view text, char* out) {
-  return encipherOneByOne(table, position, text, out);
+  static const TextLoop widest = textLoopAvailable(TextLoop::avx512) ? TextLoop::avx512
+                                 : textLoopAvailable(TextLoop::avx2) ? TextLoop::avx2
+                                                                     : TextLoop::oneByOne;
+  return encipherFromPositionWith(widest, table, position, text, out);
 }
-#endif
 
 void moveMachineTo(Machine& machine, const CipherTableKey& key, std::int32_t position) {
   const RotorOffsets offsets = offsetsAt(position);

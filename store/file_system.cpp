@@ -6,14 +6,19 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 namespace vexilo {
 namespace {
 
-// Makes a newly created file's name durable: its directory entry is on disk too.
-void syncWorkingDirectory() {
-  const FileDescriptor directory = openFile(".", O_RDONLY | O_DIRECTORY);
+// Makes the name of the newly created `fileName` durable: its directory entry is on disk too. A
+// file reached through a link was made in the directory the link points into.
+void syncDirectoryOf(const std::string& fileName) {
+  std::error_code error;
+  const std::filesystem::path made = std::filesystem::canonical(fileName, error);
+  const FileDescriptor directory =
+      openFile(error ? std::string(".") : made.parent_path().string(), O_RDONLY | O_DIRECTORY);
   if (directory.isOpen()) ::fsync(directory.get());
 }
 
@@ -159,7 +164,7 @@ bool appendLine(const std::string& fileName, std::string_view line, std::ostream
   record += line;
 
   if (writeAll(file.get(), record) && ::fsync(file.get()) == 0) {
-    if (created) syncWorkingDirectory();
+    if (created) syncDirectoryOf(fileName);
     return true;
   }
   const int writeError = errno;
