@@ -33,8 +33,7 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
 
   // Held until the new setting's line is appended: no other run may read the same next free IDs
   // and store different components or settings under them.
-  const StoreLock storeLock({rotorFileName, reflectorFileName, plugboardFileName, registryFileName},
-                            err);
+  const StoreLock storeLock(storeFileNames, err);
   const std::int32_t refNext = nextReflectorId(out, err);
   std::int32_t rotorNext = nextRotorId(out, err);
   const std::int32_t pbNext = nextPlugboardId(out, err);
@@ -63,6 +62,15 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   Reflector tempReflector;
   Plugboard tempPlugboard;
   Rotor tempRotor;
+  // New rotors go into their file in the order of their IDs. Once one is refused, no later one
+  // follows it in this run: stored under the next ID, it would leave a gap that later runs take for
+  // a stored rotor.
+  bool rotorRefused = false;
+  const auto storeNewRotor = [&](std::int32_t id) {
+    if (rotorRefused) return;
+    rotorRefused = !setupRotor(tempRotor, id, true, out, err);
+    stored(!rotorRefused, "rotor", id, rotorFileName);
+  };
   REF = drawUpTo(goodRandom, refNext);
   if (REF == refNext) {
     stored(setupReflector(tempReflector, REF, true, out, err), "reflector", REF, reflectorFileName);
@@ -75,21 +83,21 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   }
   R1 = drawUpTo(goodRandom, rotorNext);
   if (R1 == rotorNext) {
-    stored(setupRotor(tempRotor, R1, true, out, err), "rotor", R1, rotorFileName);
+    storeNewRotor(R1);
     rotorNext = following(rotorNext);
   }
   do {
     R2 = drawUpTo(goodRandom, rotorNext);
   } while (R2 == R1);
   if (R2 == rotorNext) {
-    stored(setupRotor(tempRotor, R2, true, out, err), "rotor", R2, rotorFileName);
+    storeNewRotor(R2);
     rotorNext = following(rotorNext);
   }
   do {
     R3 = drawUpTo(goodRandom, rotorNext);
   } while (R3 == R1 || R3 == R2);
   if (R3 == rotorNext) {
-    stored(setupRotor(tempRotor, R3, true, out, err), "rotor", R3, rotorFileName);
+    storeNewRotor(R3);
   }
 
   // A registry line that named a component its file lacks would make a setting that can never be

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "store/component_files.h"
+#include "store/file_location.h"
 #include "store/file_system.h"
 #include "store/line_reader.h"
 
@@ -99,5 +100,7 @@ std::int32_t nextPlugboardId(std::ostream& out, std::ostream& err) {
 std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
   return std::min(nextFreeId(registryFileName, 16, out, err), settingIdLimit);
 }
+
+bool namesStoreFile(const std::string& fileName) { return namesOneOf(fileName, storeFileNames); }
 
 }  // namespace vexilo

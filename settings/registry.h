@@ -6,13 +6,24 @@
 #ifndef VEXILO_SETTINGS_REGISTRY_H_
 #define VEXILO_SETTINGS_REGISTRY_H_
 
+#include <array>
 #include <cstdint>
 #include <iostream>
 #include <string>
 
+#include "store/component_files.h"
+
 namespace vexilo {
 
 inline const std::string registryFileName = "initalSettings26.txt";
+
+// The four files of the store: the three component files and the registry.
+inline const std::array<std::string, 4> storeFileNames = {rotorFileName, reflectorFileName,
+                                                          plugboardFileName, registryFileName};
+
+// Whether `fileName` names one of the four store files, also through links or another spelling,
+// or where one does not exist yet, the place it would be made in (see `namesOneOf`).
+bool namesStoreFile(const std::string& fileName);
 
 // Set in all five component IDs when no setting was found; callers test `R1` against it.
 inline constexpr std::int32_t settingNotFound = -1;

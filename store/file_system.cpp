@@ -9,17 +9,37 @@
 #include <filesystem>
 #include <utility>
 
+#include "store/file_location.h"
+
 namespace vexilo {
 namespace {
 
-// Makes the name of the newly created `fileName` durable: its directory entry is on disk too. A
-// file reached through a link was made in the directory the link points into.
-void syncDirectoryOf(const std::string& fileName) {
-  std::error_code error;
-  const std::filesystem::path made = std::filesystem::canonical(fileName, error);
+// Makes the name of the newly created file at `madePath` (the end of its links) durable: its
+// directory entry is on disk too.
+void syncDirectoryOf(const std::string& madePath) {
   const FileDescriptor directory =
-      openFile(error ? std::string(".") : made.parent_path().string(), O_RDONLY | O_DIRECTORY);
+      openFile(std::filesystem::path(madePath).parent_path().string(), O_RDONLY | O_DIRECTORY);
   if (directory.isOpen()) ::fsync(directory.get());
+}
+
+// Cuts the file open on `file` back to `length`. An I/O error of the device may pass at once (the
+// system reports a failed writeback once), so a failed cut is tried once more before the cut-off
+// line is left for good.
+bool cutBack(const FileDescriptor& file, std::int64_t length) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (retryWhileInterrupted(
+            [&] { return ::ftruncate(file.get(), static_cast<off_t>(length)); }) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Takes the file that an append made away again, at its own path: a link that led to it stays, so
+// that the next append goes where this one went. Emptied instead when that path no longer names it.
+bool removeMadeFile(const FileDescriptor& file, const std::optional<std::string>& madePath) {
+  if (madePath && isSameFile(file, *madePath) && ::unlink(madePath->c_str()) == 0) return true;
+  return cutBack(file, 0);
 }
 
 // The store file for appending; `created` tells whether this call made it. A file that can only be
@@ -163,16 +183,16 @@ bool appendLine(const std::string& fileName, std::string_view line, std::ostream
   }
   record += line;
 
+  // A file reached through links was made at the end of the chain, in that directory.
+  const std::optional<std::string> madePath = created ? pathAtEndOfLinks(fileName) : std::nullopt;
   if (writeAll(file.get(), record) && ::fsync(file.get()) == 0) {
-    if (created) syncDirectoryOf(fileName);
+    if (madePath) syncDirectoryOf(*madePath);
     return true;
   }
   const int writeError = errno;
   // Whatever part of the line reached the file is taken out again: a cut-off line would name other
   // components or IDs than the ones the run used. A file this append made is removed again.
-  if (created) {
-    ::unlink(fileName.c_str());
-  } else if (::ftruncate(file.get(), static_cast<off_t>(length)) != 0) {
+  if (!(created ? removeMadeFile(file, madePath) : cutBack(file, length))) {
     reportFileError(err, "cannot cut back the unfinished line of", fileName, errno);
   }
   reportFileError(err, "write error on", fileName, writeError);

@@ -93,10 +93,12 @@ bool writeAll(int descriptor, std::string_view text);
 // Appends `line` (which ends in a line end) to the store file `fileName`, creating it when
 // absent, whole or not at all: when the file's last byte is not a line end, one is written first
 // so that the line never joins the last one; when a write fails part-way (a full disk, a file-size
-// limit) the file is cut back to its length before the append; the line is on disk when it
-// returns true. Returns false, with a note on `err` naming the file and the reason, when the file
-// cannot be opened for appending, when its last byte cannot be read back (a file open for writing
-// only), or when the write fails; existing bytes are never changed.
+// limit) the file is cut back to its length before the append, and a file that the append made
+// is removed at the end of the links that led to it, the links staying as they were; the line and
+// the name of a file it made are on disk when it returns true. Returns false, with a note on `err`
+// naming the file and the reason, when the file cannot be opened for appending, when its last byte
+// cannot be read back (a file open for writing only), or when the write fails; existing bytes are
+// never changed.
 bool appendLine(const std::string& fileName, std::string_view line, std::ostream& err = std::cerr);
 
 }  // namespace vexilo

@@ -1,12 +1,13 @@
 // An exclusive advisory lock that lets one run at a time add to a store, so that two runs never
 // hand out the same ID for different contents: neither runs in one directory nor runs in different
-// directories whose store files are the same files (symbolic or hard links to one store).
+// directories whose store files are the same files (symbolic links, chains of them, or hard links
+// to one store).
 #ifndef VEXILO_STORE_STORE_LOCK_H_
 #define VEXILO_STORE_STORE_LOCK_H_
 
-#include <initializer_list>
 #include <iostream>
-#include <string_view>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "store/file_system.h"
@@ -14,15 +15,15 @@
 namespace vexilo {
 
 // Locks, for as long as the holder lives, the working directory, each of the store's `fileNames`
-// that exists, and the directory that a store file's symbolic link points into (where a file not
-// yet made will be made), all in one order that every run shares (by device and inode), waiting
+// that exists, and the directory that each of them is in or would be made in, at the end of its
+// chain of symbolic links; all in one order that every run shares (by device and inode), waiting
 // while another run holds any of them. The locks go with the holder, whichever way its scope is
-// left, and with the process when it dies. No file is made. What cannot be locked is said on `err`,
-// and the run goes on without that lock.
+// left, and with the process when it dies. No file is made. When a directory cannot be opened or a
+// lock cannot be taken, "the store cannot be locked: REASON" with the first reason is said on
+// `err`, and the run goes on without that lock.
 class StoreLock {
  public:
-  explicit StoreLock(std::initializer_list<std::string_view> fileNames,
-                     std::ostream& err = std::cerr);
+  explicit StoreLock(std::span<const std::string> fileNames, std::ostream& err = std::cerr);
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
 

@@ -176,9 +176,10 @@ TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenKeepsTheSettingOutOf
   const auto plugboard = storedTable(readFile(plugboardFile), 0, 2);
   ASSERT_TRUE(reflector && plugboard);
   MachineModel model({unfilledTable(), unfilledTable(), unfilledTable(), *reflector, *plugboard});
-  // Four readers, three failed rotor appends, the settings, then three failed rotor loads.
+  // Four readers, the failed append of rotor 0 (rotors 1 and 2 are not tried after it), the
+  // settings, then three failed rotor loads.
   std::string expected = setupMenu;
-  for (int i = 0; i < 7; ++i) expected += unableToOpen;
+  for (int i = 0; i < 5; ++i) expected += unableToOpen;
   expected += settingsBlock("0", 0, 1, 2, 0, 0) + unableToOpen + unableToOpen + unableToOpen +
               model.wiringTable() + modeMenu;
   expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b') +

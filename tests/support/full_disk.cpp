@@ -1,6 +1,8 @@
-// Loaded into the program under test (LD_PRELOAD) to play a disk that fills up while one file is
-// written: writes to the file named by VEXILO_FULL_FILE take VEXILO_FULL_AFTER bytes in all, then
-// fail with ENOSPC. Writes to every other file go through unchanged.
+// Loaded into the program under test (LD_PRELOAD) to play a failing disk under one file, the one
+// whose name (without its directory) is VEXILO_FAULT_FILE: writes to it take VEXILO_FULL_AFTER
+// bytes in all (no limit when unset), then fail with ENOSPC; its fsync number VEXILO_FAIL_FSYNC and
+// its ftruncate number VEXILO_FAIL_FTRUNCATE (counted from 1) fail once with EIO, as a device
+// reports a failed writeback once. Calls on every other file go through unchanged.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -13,10 +15,10 @@
 
 namespace {
 
-using WriteFunction = ssize_t (*)(int, const void*, size_t);
-
-// Whether `descriptor` is open on a file whose name (without its directory) is `name`.
-bool writesTo(int descriptor, const char* name) {
+// Whether `descriptor` is open on the file that VEXILO_FAULT_FILE names.
+bool isFaultFile(int descriptor) {
+  static const char* const name = std::getenv("VEXILO_FAULT_FILE");
+  if (name == nullptr) return false;
   char link[64];
   std::snprintf(link, sizeof link, "/proc/self/fd/%d", descriptor);
   char path[PATH_MAX];
@@ -27,20 +29,27 @@ bool writesTo(int descriptor, const char* name) {
   return std::strcmp(slash == nullptr ? path : slash + 1, name) == 0;
 }
 
-long long roomLeft() {
-  const char* after = std::getenv("VEXILO_FULL_AFTER");
-  return after == nullptr ? 0 : std::atoll(after);
+long long numberFrom(const char* variable, long long unset) {
+  const char* value = std::getenv(variable);
+  return value == nullptr ? unset : std::atoll(value);
+}
+
+// Whether this call, one more of those counted in `calls`, is the one that `variable` fails.
+bool failsThisCall(long long& calls, const char* variable) {
+  return ++calls == numberFrom(variable, 0);
+}
+
+template <typename Function>
+Function next(const char* name) {
+  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
 }  // namespace
 
 extern "C" ssize_t write(int descriptor, const void* data, size_t size) {
-  static const auto realWrite = reinterpret_cast<WriteFunction>(::dlsym(RTLD_NEXT, "write"));
-  static const char* const fullFile = std::getenv("VEXILO_FULL_FILE");
-  static long long room = roomLeft();
-  if (fullFile == nullptr || !writesTo(descriptor, fullFile)) {
-    return realWrite(descriptor, data, size);
-  }
+  static const auto realWrite = next<ssize_t (*)(int, const void*, size_t)>("write");
+  static long long room = numberFrom("VEXILO_FULL_AFTER", LLONG_MAX);
+  if (!isFaultFile(descriptor)) return realWrite(descriptor, data, size);
   if (room <= 0) {
     errno = ENOSPC;
     return -1;
@@ -48,4 +57,24 @@ extern "C" ssize_t write(int descriptor, const void* data, size_t size) {
   const ssize_t written = realWrite(descriptor, data, std::min(size, static_cast<size_t>(room)));
   if (written > 0) room -= written;
   return written;
+}
+
+extern "C" int fsync(int descriptor) {
+  static const auto realFsync = next<int (*)(int)>("fsync");
+  static long long calls = 0;
+  if (isFaultFile(descriptor) && failsThisCall(calls, "VEXILO_FAIL_FSYNC")) {
+    errno = EIO;
+    return -1;
+  }
+  return realFsync(descriptor);
+}
+
+extern "C" int ftruncate(int descriptor, off_t length) {
+  static const auto realFtruncate = next<int (*)(int, off_t)>("ftruncate");
+  static long long calls = 0;
+  if (isFaultFile(descriptor) && failsThisCall(calls, "VEXILO_FAIL_FTRUNCATE")) {
+    errno = EIO;
+    return -1;
+  }
+  return realFtruncate(descriptor, length);
 }

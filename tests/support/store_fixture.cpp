@@ -1,5 +1,6 @@
 #include "tests/support/store_fixture.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include "tests/support/scoped_temp_dir.h"
@@ -110,13 +111,14 @@ void writeExampleStore() {
   writeFile(registryFile, "0,0,0,1,2,0\n");
 }
 
-StoreReport checkStore() {
+StoreReport checkStore(const std::string& directory) {
   StoreReport report;
   auto& faults = report.faults;
-  const auto rotors = readStoreFile(rotorFile, 27, 10, faults);
-  const auto reflectors = readStoreFile(reflectorFile, 27, 10, faults);
-  const auto plugboards = readStoreFile(plugboardFile, 28, 10, faults);
-  const auto registry = readStoreFile(registryFile, 6, 16, faults);
+  const std::string in = directory + "/";
+  const auto rotors = readStoreFile(in + rotorFile, 27, 10, faults);
+  const auto reflectors = readStoreFile(in + reflectorFile, 27, 10, faults);
+  const auto plugboards = readStoreFile(in + plugboardFile, 28, 10, faults);
+  const auto registry = readStoreFile(in + registryFile, 6, 16, faults);
   report.rotors = rotors.size();
   report.reflectors = reflectors.size();
   report.plugboards = plugboards.size();
@@ -175,8 +177,9 @@ std::optional<PrintedSetting> printedSetting(const std::string& standardOutput) 
   return std::nullopt;
 }
 
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored) {
-  StoreReport store = checkStore();
+std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+                                        const std::string& directory) {
+  StoreReport store = checkStore(directory);
   const auto printed = printedSetting(standardOutput);
   if (!printed) {
     store.faults.push_back("no setting printed in:\n" + standardOutput.substr(0, 2000));
@@ -190,6 +193,25 @@ std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool 
     store.faults.push_back(name + " is stored otherwise than printed");
   }
   return store.faults;
+}
+
+void linkStoreFiles(const std::string& from, const std::string& to) {
+  std::filesystem::create_directories(from);
+  std::filesystem::create_directories(to);
+  for (const std::string& name : storeFiles) {
+    std::filesystem::create_symlink("../" + to + "/" + name, from + "/" + name);
+  }
+}
+
+std::vector<std::string> lostStoreLinks(const std::string& from, const std::string& to) {
+  std::vector<std::string> lost;
+  for (const std::string& name : storeFiles) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(from + "/" + name, error) != "../" + to + "/" + name) {
+      lost.push_back(from + "/" + name + " is no longer a link to ../" + to + "/" + name);
+    }
+  }
+  return lost;
 }
 
 }  // namespace vexilo::testing

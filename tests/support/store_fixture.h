@@ -20,6 +20,8 @@ inline const std::string rotorFile = "ExistingRotorSettings26.txt";
 inline const std::string reflectorFile = "ExistingReflectorSettings26.txt";
 inline const std::string plugboardFile = "ExistingPlugBoardSettings26.txt";
 inline const std::string registryFile = "initalSettings26.txt";
+inline const std::array<std::string, 4> storeFiles = {rotorFile, reflectorFile, plugboardFile,
+                                                      registryFile};
 
 using Table = std::array<int, 26>;
 
@@ -170,11 +172,11 @@ struct StoreReport {
   std::map<std::int32_t, StoredSetting> settings;  // by setting ID
 };
 
-// Reads the four store files of the working directory (an absent file counts as empty) and checks
+// Reads the four store files of `directory` (an absent file counts as empty) and checks
 // that every line ends in a line end and is a store record (see storeRecord); that line i of every
 // file has ID i; that every component has its shape; and that every setting names three different
 // stored rotors, a stored reflector and a stored plugboard.
-StoreReport checkStore();
+StoreReport checkStore(const std::string& directory = ".");
 
 // The setting printed under "Your Settings" in a program's standard output, with its ID read as
 // hexadecimal; nullopt when there is none.
@@ -184,10 +186,18 @@ struct PrintedSetting {
 };
 std::optional<PrintedSetting> printedSetting(const std::string& standardOutput);
 
-// What is wrong after a run that wrote `standardOutput`: the faults of the store in the working
-// directory, no setting printed, and the printed setting stored otherwise than printed or, when
+// What is wrong after a run that wrote `standardOutput`: the faults of the store in `directory`,
+// no setting printed, and the printed setting stored otherwise than printed or, when
 // `mustBeStored`, not stored at all. Empty when nothing is.
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored);
+std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+                                        const std::string& directory = ".");
+
+// Makes the directories `from` and `to` (beside each other in the working directory) and in `from`
+// a symbolic link "../to/NAME" for each store file NAME; the files need not exist.
+void linkStoreFiles(const std::string& from, const std::string& to);
+
+// A line for each store file in `from` that is no longer the link that `linkStoreFiles` made.
+std::vector<std::string> lostStoreLinks(const std::string& from, const std::string& to);
 
 }  // namespace vexilo::testing
 

@@ -1,9 +1,9 @@
 // Many runs of the program at once in one directory, each making a random setting.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <latch>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/run_program.h"
@@ -105,42 +105,46 @@ TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds
 }
 
 // Two directories whose store files were links to one store each locked only their own directory,
-// and handed out the same IDs in half of the rounds.
-TEST(ParallelRunsTest, RunsInTwoDirectoriesLinkedToOneStoreNeverHandOutOneIdTwice) {
-  const int rounds = runsFor(40, 10);
-  const std::string storeFiles[] = {rotorFile, reflectorFile, plugboardFile, registryFile};
-  std::size_t settingsMade = 0;
-  for (int round = 0; round < rounds; ++round) {
-    ScopedTempDir directory;
-    // The store is new: the links point at files that the first run makes.
-    std::filesystem::create_directory("shared");
-    for (const std::string linked : {"one", "two"}) {
-      std::filesystem::create_directory(linked);
-      for (const std::string& name : storeFiles) {
-        std::filesystem::create_symlink("../shared/" + name, linked + "/" + name);
+// and handed out the same IDs in half of the rounds; with a chain of two links the lock covered
+// only the directory of the first link's target.
+TEST(ParallelRunsTest, RunsInDirectoriesLinkedToOneStoreNeverHandOutOneIdTwice) {
+  struct Layout {
+    std::vector<std::pair<std::string, std::string>> links;  // from, to
+    std::vector<std::string> runIn;                          // where the runs start, in turn
+    int processes;
+    int rounds;
+  };
+  const Layout layouts[] = {
+      {{{"one", "shared"}, {"two", "shared"}}, {"one", "two"}, parallelProcesses, runsFor(40, 10)},
+      {{{"a", "b"}, {"b", "shared"}, {"c", "shared"}}, {"a", "c"}, 6, runsFor(20, 6)}};
+  for (const Layout& layout : layouts) {
+    std::size_t settingsMade = 0;
+    for (int round = 0; round < layout.rounds; ++round) {
+      ScopedTempDir directory;
+      // The store is new: the links point at files that the first run makes.
+      for (const auto& [from, to] : layout.links) linkStoreFiles(from, to);
+      std::vector<WorkerResult> results(layout.processes);
+      std::latch start(layout.processes);
+      std::vector<std::thread> workers;
+      for (int worker = 0; worker < layout.processes; ++worker) {
+        workers.emplace_back([&, worker] {
+          ProgramOptions options;
+          options.workingDirectory = layout.runIn[worker % layout.runIn.size()];
+          start.arrive_and_wait();
+          recordRun(runProgram("1\n", 20.0, VEXILO_BINARY, options), results[worker]);
+        });
       }
+      for (std::thread& worker : workers) worker.join();
+      EXPECT_EQ(checkRuns(results, checkStore("shared")),
+                static_cast<std::size_t>(layout.processes))
+          << layout.runIn.front() << " and " << layout.runIn.back();
+      settingsMade += checkStore("shared").settings.size();
+      if (::testing::Test::HasFailure()) return;
     }
-    std::vector<WorkerResult> results(parallelProcesses);
-    std::latch start(parallelProcesses);
-    std::vector<std::thread> workers;
-    for (int worker = 0; worker < parallelProcesses; ++worker) {
-      workers.emplace_back([&, worker] {
-        ProgramOptions options;
-        options.workingDirectory = worker % 2 == 0 ? "one" : "two";
-        start.arrive_and_wait();
-        recordRun(runProgram("1\n", 20.0, VEXILO_BINARY, options), results[worker]);
-      });
-    }
-    for (std::thread& worker : workers) worker.join();
-    std::filesystem::current_path("shared");
-    const StoreReport store = checkStore();
-    std::filesystem::current_path("..");
-    EXPECT_EQ(checkRuns(results, store), static_cast<std::size_t>(parallelProcesses));
-    settingsMade += store.settings.size();
-    if (::testing::Test::HasFailure()) break;
+    std::cout << "runs in linked directories " << layout.runIn.front() << " and "
+              << layout.runIn.back() << ": " << layout.rounds << " rounds of " << layout.processes
+              << ", " << settingsMade << " settings\n";
   }
-  std::cout << "runs in two linked directories: " << rounds << " rounds of " << parallelProcesses
-            << ", " << settingsMade << " settings\n";
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include "tests/support/scoped_temp_dir.h"
@@ -41,7 +43,7 @@ TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
 // a thread stands for the second run (a forked child would share the first lock's description).
 TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
   ScopedTempDir directory;
-  auto first = std::make_unique<StoreLock>(std::initializer_list<std::string_view>{});
+  auto first = std::make_unique<StoreLock>(std::span<const std::string>{});
   std::atomic<bool> secondHeld = false;
   std::thread second([&] {
     const StoreLock lock({});
@@ -52,6 +54,35 @@ TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
   first.reset();
   second.join();
   EXPECT_TRUE(secondHeld);
+}
+
+// A working directory that could not be read was reported with the reason of a second try, "the
+// store cannot be locked: Is a directory", where the reason was that permission was denied.
+TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
+  ScopedTempDir directory;
+  std::filesystem::permissions(directory.path(), std::filesystem::perms(0333));
+  int note[2];
+  ASSERT_EQ(::pipe(note), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // Permissions bind a user other than the superuser only.
+    if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(2);
+    std::ostringstream err;
+    const StoreLock lock({}, err);
+    const std::string text = err.str();
+    ::_exit(::write(note[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0
+                                                                                            : 1);
+  }
+  ::close(note[1]);
+  char text[200];
+  const ssize_t length = ::read(note[0], text, sizeof text);
+  ::close(note[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  std::filesystem::permissions(directory.path(), std::filesystem::perms::owner_all);
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(std::string(text, length > 0 ? length : 0),
+            "vexilo: the store cannot be locked: Permission denied\n");
 }
 
 }  // namespace
