@@ -13,6 +13,7 @@
 
 #include "app/progress.h"
 #include "core/text_cipher.h"
+#include "settings/registry.h"
 #include "store/file_system.h"
 
 namespace vexilo {
@@ -119,6 +120,12 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   // Opening the input itself for writing would truncate it before it is read.
   if (isSameFile(fin, outputfile)) {
     reportProblem(err, "cannot open " + outputfile + ": it is the input file");
+    writeUnableToOpenFile(out);
+    return FileModeOutcome::done;
+  }
+  // The store holds the user's keys: enciphered text over one of its files would lose them.
+  if (namesStoreFile(outputfile)) {
+    reportProblem(err, "cannot open " + outputfile + ": it is a file of the store");
     writeUnableToOpenFile(out);
     return FileModeOutcome::done;
   }

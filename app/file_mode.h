@@ -20,7 +20,8 @@ enum class FileModeOutcome {
 // table in `cipherTable`, on two threads, and a broken one letter by letter, with its failure
 // lines on `out` as they arise. Every output line ends in a line end, the last one too.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
-// output cannot be opened or is the input file itself; the input is never changed. Every failure
+// output cannot be opened or is the input file itself or a file of the store, which are never
+// changed. Every failure
 // to open, read or write either file also gets a note on `err` naming the file and the reason.
 FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable,
                             std::istream& in = std::cin, std::ostream& out = std::cout,

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/scoped_temp_dir.h"
@@ -96,12 +98,16 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
     const char* outputName;
     const char* what;
   };
+  // File mode once wrote its ciphertext over the registry, which holds the user's keys.
   const Case cases[] = {{"no/such/folder/out.txt", "in a missing folder"},
                         {"folder", "a directory"},
                         {"plain.txt", "the input itself"},
                         {"./plain.txt", "the input by another name"},
                         {"link.txt", "a link to the input"},
-                        {"hard.txt", "a hard link to the input"}};
+                        {"hard.txt", "a hard link to the input"},
+                        {"initalSettings26.txt", "it is a file of the store"},
+                        {"./ExistingRotorSettings26.txt", "it is a file of the store"},
+                        {"keys.txt", "it is a file of the store"}};
   for (const Case& c : cases) {
     ScopedTempDir dir;
     writeKnownStore();
@@ -109,6 +115,7 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
     writeFile("plain.txt", "Keep me\nas I am");
     std::filesystem::create_symlink("plain.txt", "link.txt");
     std::filesystem::create_hard_link("plain.txt", "hard.txt");
+    std::filesystem::create_symlink(registryFile, "keys.txt");
     MachineModel model(setting1A());
     // The machine has not moved: the next letter is enciphered at the start position.
     const ProgramRun run =
@@ -121,6 +128,11 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
     EXPECT_EQ(readFile("plain.txt"), "Keep me\nas I am") << c.what;
     EXPECT_TRUE(std::filesystem::is_directory("folder")) << c.what;
     EXPECT_TRUE(std::filesystem::is_empty("folder")) << c.what;
+    EXPECT_EQ(readFile(registryFile) + readFile(rotorFile), knownRegistry() + knownRotorFile());
+    if (std::string_view(c.what).starts_with("it is")) {
+      EXPECT_EQ(run.standardError,
+                "vexilo: cannot open " + std::string(c.outputName) + ": " + c.what + "\n");
+    }
   }
 }
 
