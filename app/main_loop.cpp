@@ -15,7 +15,7 @@
 namespace vexilo {
 namespace {
 
-enum class ModeOutcome { done, inputEnded, programEnds };
+enum class ModeOutcome { done, inputEnded, inputFileUnusable };
 
 ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in, std::ostream& out) {
   for (;;) {
@@ -59,7 +59,7 @@ ModeOutcome runMode(std::int32_t mode, Machine& machine, CipherTableCache& ciphe
         case FileModeOutcome::done:
           return ModeOutcome::done;
         case FileModeOutcome::inputUnusable:
-          return ModeOutcome::programEnds;
+          return ModeOutcome::inputFileUnusable;
         case FileModeOutcome::inputEnded:
           return ModeOutcome::inputEnded;
       }
@@ -104,7 +104,9 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
     const std::optional<std::int32_t> mode = chooseMode(in, out);
     if (!mode) return 0;
     const ModeOutcome outcome = runMode(*mode, machine, cipherTable, in, out, err);
-    if (outcome != ModeOutcome::done) return 0;
+    // A script that typed its answers learns from the status that its file was not enciphered.
+    if (outcome == ModeOutcome::inputFileUnusable) return 1;
+    if (outcome == ModeOutcome::inputEnded) return 0;
     const std::optional<bool> exitNow = askExit(in, out);
     if (!exitNow || *exitNow) return 0;
   }

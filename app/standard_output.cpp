@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_loop.h"
+#include "app/command_line.h"
 #include "store/file_system.h"
 
 namespace vexilo {
@@ -54,7 +54,7 @@ int DescriptorOutputBuffer::sync() {
   return 0;
 }
 
-int runOnStandardStreams() {
+int runOnStandardStreams(std::span<const char* const> arguments) {
   // A file-size limit makes a write fail like any other error instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
   // Unsynchronised streams keep file and line output fast; standard input stays tied to the
@@ -64,7 +64,7 @@ int runOnStandardStreams() {
   std::ostream out(&outputBuffer);
   std::cin.tie(&out);
   std::cerr.tie(&out);
-  const int status = runVexilo(std::cin, out, std::cerr);
+  const int status = runCommandLine(arguments, std::cin, out, std::cerr);
   out.flush();
   std::cin.tie(nullptr);
   std::cerr.tie(nullptr);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <iostream>
+#include <span>
 #include <streambuf>
 
 namespace vexilo {
@@ -35,11 +36,11 @@ class DescriptorOutputBuffer : public std::streambuf {
   std::array<char, 1 << 16> buffer_{};
 };
 
-// Runs a whole session on the process's standard streams and returns its exit status: the
-// session's own, or 1 when standard output could not be written, which is then said on standard
-// error. A closed pipe is no error: it ends the program by its signal as usual, or, where that
-// signal is ignored, quietly.
-int runOnStandardStreams();
+// Runs what the command line `arguments` ask for (see runCommandLine) on the process's standard
+// streams and returns its exit status, or 1 when standard output could not be written, which is
+// then said on standard error. A closed pipe is no error: it ends the program by its signal as
+// usual, or, where that signal is ignored, quietly.
+int runOnStandardStreams(std::span<const char* const> arguments);
 
 }  // namespace vexilo
 

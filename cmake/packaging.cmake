@@ -54,7 +54,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vexilo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vexilo maintainers")
-set(CPACK_PACKAGE_CONTACT "Vexilo maintainers <maintainers@users.noreply.c-seed-9982fdba.example>")
+set(CPACK_PACKAGE_CONTACT "Vexilo maintainers <maintainers@vexilo.org>")
 # The synopsis is the manual page's: Debian wants it without an article.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "console cipher machine of three rotors, a reflector and a plugboard")

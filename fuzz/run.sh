@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang 14, AddressSanitizer and UndefinedBehaviorSanitizer) and runs
-# each from its committed seed corpus for a bounded time. Fails on any crash, sanitizer report,
-# leak or timeout; the failing input is kept under build-fuzz/artifacts/.
+# each target named, or every one, from its committed seed corpus for a bounded time; --list names
+# them all. Fails on any crash, sanitizer report, leak or timeout; the failing input is kept under
+# build-fuzz/artifacts/.
 # FUZZ_SECONDS sets the time per target (default 25).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+all_targets=(component_load_fuzzer registry_fuzzer program_fuzzer)
+if [[ ${1:-} == --list ]]; then
+  printf '%s\n' "${all_targets[@]}"
+  exit 0
+fi
+targets=("${all_targets[@]}")
+if (($# > 0)); then targets=("$@"); fi
 
 seconds="${FUZZ_SECONDS:-25}"
 cmake --preset fuzz >/dev/null
@@ -18,7 +27,7 @@ if [[ -d /dev/shm && -w /dev/shm ]]; then
 fi
 mkdir -p "$artifacts"
 status=0
-for target in component_load_fuzzer registry_fuzzer program_fuzzer; do
+for target in "${targets[@]}"; do
   # New inputs go to a scratch corpus, so the committed seeds stay as they are.
   scratch="$PWD/build-fuzz/corpus/$target"
   rm -rf "$scratch"

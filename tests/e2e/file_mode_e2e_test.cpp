@@ -81,12 +81,15 @@ TEST(FileModeSessionTest, AnEmptyInputGivesAnEmptyOutputFile) {
   EXPECT_EQ(run.standardOutput, wholeFileSession());
 }
 
-TEST(FileModeSessionTest, AnInputFileThatCannotBeReadEndsTheProgramAtOnce) {
+// An input file that could not be read once ended the program with status 0, so a script could
+// not tell that nothing was enciphered.
+TEST(FileModeSessionTest, AnInputFileThatCannotBeReadEndsTheProgramAtOnceWithStatusOne) {
   for (const char* name : {"missing.txt", "folder"}) {
     ScopedTempDir dir;
     writeKnownStore();
     std::filesystem::create_directory("folder");
-    const ProgramRun run = runSession(std::string("2 1A\n4\n") + name + "\nout.txt\n1\n");
+    const ProgramRun run = runProgram(std::string("2 1A\n4\n") + name + "\nout.txt\n1\n");
+    EXPECT_EQ(run.exitStatus, 1) << name;
     EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + unableToOpen) << name;
     EXPECT_FALSE(std::filesystem::exists("out.txt")) << name;
     EXPECT_FALSE(std::filesystem::exists("missing.txt")) << name;

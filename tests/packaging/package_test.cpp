@@ -78,6 +78,8 @@ TEST_F(PackageTest, LintianFindsNothingAndTheMetadataNamesTheProgramAndItsLibrar
   EXPECT_NE(maintainer.find(" <"), std::string::npos) << maintainer;
   EXPECT_NE(maintainer.find('@'), std::string::npos) << maintainer;
   EXPECT_EQ(maintainer.back(), '>') << maintainer;
+  // The project's own address, no placeholder of a reserved domain.
+  EXPECT_EQ(maintainer.find(".example>"), std::string::npos) << maintainer;
 
   // The first line is the summary; the long description follows on lines indented by a blank.
   const std::string description = field(package_, "Description");

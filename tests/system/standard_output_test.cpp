@@ -1,6 +1,8 @@
-// Standard output that cannot be written once lost a whole session silently, with status 0.
+// Standard output that cannot be written once lost a whole session silently, with status 0; and
+// --help and --version once started a session instead of answering.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/support/run_program.h"
@@ -9,24 +11,30 @@
 namespace vexilo::testing {
 namespace {
 
-TEST(StandardOutputTest, AFullDeviceIsReportedWithStatusOneAndAClosedPipeEndsQuietly) {
-  const ScopedTempDir directory;
+TEST(StandardOutputTest, StatusAndStreamsAreWhatAShellExpects) {
   const struct {
     std::string shellCommand;  // $0 is the program
+    std::string outputStart;   // what standard output starts with
     std::string standardError;
     int exitStatus;
+    bool session;  // a session runs: its random setting makes the store
   } cases[] = {
-      {"exec \"$0\" > /dev/full",
-       "vexilo: write error on standard output: No space left on device\n", 1},
+      {"exec \"$0\" > /dev/full", "",
+       "vexilo: write error on standard output: No space left on device\n", 1, true},
       // The status of the pipe is that of `head`; the program ends by its signal, saying nothing.
-      {"\"$0\" | head -c 10 > /dev/null", "", 0},
+      {"\"$0\" | head -c 10 > /dev/null", "", "", 0, true},
+      {"\"$0\" --help", "Usage: vexilo [--help | --version]\n", "", 0, false},
+      {"\"$0\" --version extra", "vexilo " VEXILO_VERSION "\n", "", 0, false},
   };
   for (const auto& c : cases) {
+    const ScopedTempDir directory;
     ProgramOptions shell;
     shell.arguments = {"-c", c.shellCommand, VEXILO_BINARY};
     const ProgramRun run = runProgram("1\n3\nsome words\n2\nmore\n1\n1\n", 20.0, "/bin/sh", shell);
+    EXPECT_TRUE(run.standardOutput.starts_with(c.outputStart)) << run.standardOutput;
     EXPECT_EQ(run.standardError, c.standardError) << c.shellCommand;
     EXPECT_EQ(run.exitStatus, c.exitStatus) << c.shellCommand;
+    EXPECT_EQ(std::filesystem::is_empty(directory.path()), !c.session) << c.shellCommand;
   }
 }
 
