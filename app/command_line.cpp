@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cstddef>
 #include <string_view>
 
 #include "app/main_loop.h"

@@ -17,6 +17,11 @@ function(vexilo_install_compressed source name destination)
   install(FILES ${compressed} DESTINATION ${destination})
 endfunction()
 
+# The manual page's header names the version that --version shows.
+file(STRINGS ${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo_man_header REGEX "^\\.TH ")
+if(NOT vexilo_man_header MATCHES " \"vexilo ${PROJECT_VERSION}\" ")
+  message(FATAL_ERROR "man/vexilo.1: the .TH line does not name version ${PROJECT_VERSION}")
+endif()
 vexilo_install_compressed(${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo.1 ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's change log, in Debian's format; its latest entry is the version being built.
