@@ -100,30 +100,54 @@ TEST(PromptsTest, ReadLetterTakesOneLetterOrTheStopSignAndDropsEverythingElse) {
   }
 }
 
-TEST(PromptsTest, ReadLineThrowsTheRestOfTheLineAwayThenReadsAWholeLine) {
+TEST(PromptsTest, ALineIsReadAfterTheRestOfTheLineBeforeItInPiecesOfAtMostTheLimit) {
+  // A typed line was once held whole, however long.
+  const std::string full(lineHoldLimit, 'a');
   struct Case {
-    const char* input;
-    bool read;
-    const char* line;
-    const char* out;
+    std::string input;
+    bool prompted;
+    std::vector<std::string> pieces;  // read before the line ended
+    LinePiece last;
+    const char* restOfInput;
   };
   const Case cases[] = {
-      {"\nHello, World!\n", true, "Hello, World!", linePrompt.c_str()},
-      {"3 left over\n  two  blanks \n", true, "  two  blanks ", linePrompt.c_str()},
-      {"\n\n", true, "", linePrompt.c_str()},
-      {"\nabc\r\n", true, "abc\r", linePrompt.c_str()},
-      {"", false, "", ""},
-      {"\n", false, "", linePrompt.c_str()},
+      {"\nHello, World!\n", true, {}, LinePiece::lastPiece, ""},
+      {"3 left over\n  two  blanks \nmore", true, {}, LinePiece::lastPiece, "more"},
+      {"\n\n", true, {}, LinePiece::lastPiece, ""},
+      {"\nabc\r\n", true, {}, LinePiece::lastPiece, ""},
+      {"", false, {}, LinePiece::inputEnded, ""},
+      {"\n", true, {}, LinePiece::inputEnded, ""},
+      {"\nabc", true, {}, LinePiece::inputEnded, ""},
+      {"\n" + full + "\nx", true, {}, LinePiece::lastPiece, "x"},
+      {"\n" + full + "bc\nx", true, {full}, LinePiece::lastPiece, "x"},
+      {"\n" + full + full + "\n", true, {full}, LinePiece::lastPiece, ""},
+      {"\n" + full + "b", true, {full}, LinePiece::inputEnded, ""},
+      {"\n" + full, true, {}, LinePiece::inputEnded, ""},
   };
   for (const Case& c : cases) {
+    const std::string name = c.input.substr(0, 20) + " of " + std::to_string(c.input.size());
     std::istringstream in(c.input);
     std::ostringstream out;
+    ASSERT_EQ(promptForLine(in, out), c.prompted) << name;
+    EXPECT_EQ(out.str(), c.prompted ? linePrompt : "") << name;
+    if (!c.prompted) continue;
+    std::string piece;
     std::string line;
-    EXPECT_EQ(readLine(line, in, out), c.read) << c.input;
-    if (c.read) {
-      EXPECT_EQ(line, c.line) << c.input;
+    for (const std::string& expected : c.pieces) {
+      ASSERT_EQ(readLinePiece(piece, in), LinePiece::morePieces) << name;
+      EXPECT_EQ(piece, expected) << name;
+      line += piece;
     }
-    EXPECT_EQ(out.str(), c.out) << c.input;
+    ASSERT_EQ(readLinePiece(piece, in), c.last) << name;
+    if (c.last == LinePiece::lastPiece) {
+      // The whole line, as one read to its line end gives it.
+      std::istringstream whole(c.input);
+      std::string expectedLine;
+      std::getline(whole, expectedLine);
+      std::getline(whole, expectedLine);
+      EXPECT_EQ(line + piece, expectedLine) << name;
+    }
+    EXPECT_EQ(restOf(in), c.restOfInput) << name;
   }
 }
 
