@@ -37,8 +37,9 @@ class DescriptorOutputBuffer : public std::streambuf {
 
 // Runs a whole session on the process's standard streams and returns its exit status: the
 // session's own, or 1 when standard output could not be written, which is then said on standard
-// error. A closed pipe is no error: it ends the program by its signal as usual, or, where that
-// signal is ignored, quietly.
+// error. A closed pipe ends the program by its signal as usual; where the caller ignores that
+// signal, it is a write error like any other. When memory runs out the program ends at once with
+// "vexilo: out of memory" on standard error and status 1, having flushed what it had written.
 int runOnStandardStreams();
 
 }  // namespace vexilo

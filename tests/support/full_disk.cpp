@@ -1,6 +1,7 @@
 // Loaded into the program under test (LD_PRELOAD) to play a disk that fills up while one file is
 // written: writes to the file named by VEXILO_FULL_FILE take VEXILO_FULL_AFTER bytes in all, then
-// fail with ENOSPC. Writes to every other file go through unchanged.
+// fail with ENOSPC. Writes to every other file go through unchanged. It plays two more faults when
+// asked: a file that cannot be read to its end, and memory that runs out (see below).
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -48,4 +50,49 @@ extern "C" ssize_t write(int descriptor, const void* data, size_t size) {
   const ssize_t written = realWrite(descriptor, data, std::min(size, static_cast<size_t>(room)));
   if (written > 0) room -= written;
   return written;
+}
+
+namespace {
+
+long long numberIn(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value == nullptr ? 0 : std::atoll(value);
+}
+
+}  // namespace
+
+using ReadFunction = ssize_t (*)(int, void*, size_t);
+
+// Reads of the file named by VEXILO_FAILING_READ_FILE give VEXILO_FAILING_READ_AFTER bytes in all,
+// then fail with EIO.
+extern "C" ssize_t read(int descriptor, void* data, size_t size) {
+  static const auto realRead = reinterpret_cast<ReadFunction>(::dlsym(RTLD_NEXT, "read"));
+  static const char* const failingFile = std::getenv("VEXILO_FAILING_READ_FILE");
+  static long long left = numberIn("VEXILO_FAILING_READ_AFTER");
+  if (failingFile == nullptr || !writesTo(descriptor, failingFile)) {
+    return realRead(descriptor, data, size);
+  }
+  if (left <= 0) {
+    errno = EIO;
+    return -1;
+  }
+  const ssize_t got = realRead(descriptor, data, std::min(size, static_cast<size_t>(left)));
+  if (got > 0) left -= got;
+  return got;
+}
+
+using AllocationFunction = void* (*)(std::size_t);
+
+// The allocation numbered VEXILO_FAILING_ALLOCATION, counting the program's calls of `new` from
+// 1, finds no memory: as the library's own `new` does then, it calls the program's handler, or
+// throws when there is none. Every other allocation goes through unchanged.
+void* operator new(std::size_t size) {
+  static const auto realNew = reinterpret_cast<AllocationFunction>(::dlsym(RTLD_NEXT, "_Znwm"));
+  static long long left = numberIn("VEXILO_FAILING_ALLOCATION");
+  if (left > 0 && --left == 0) {
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();
+  }
+  return realNew(size);
 }
