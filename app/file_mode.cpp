@@ -14,6 +14,7 @@
 #include "app/progress.h"
 #include "core/text_cipher.h"
 #include "settings/registry.h"
+#include "settings/typed_input.h"
 #include "store/file_system.h"
 
 namespace vexilo {
@@ -101,7 +102,7 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   out << "enter name of file you wish to encrypt\n";
   std::string inputfile;
   // A name that the end of input cuts off was never finished: it is not opened.
-  if (!(in >> inputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  if (!readTypedWord(in, inputfile) || in.eof()) return FileModeOutcome::inputEnded;
 
   const FileDescriptor fin = openFile(inputfile, O_RDONLY);
   std::vector<char> block(blockSize);
@@ -113,10 +114,19 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     writeUnableToOpenFile(out);
     return FileModeOutcome::inputUnusable;
   }
+  // All the memory the work takes is taken before the output is opened: when there is not enough,
+  // the program ends with the output file as it was.
+  CipherTableKey key;
+  const std::uint8_t* table =
+      tableApplies(machine, key) ? cipherTableFor(cipherTable, key) : nullptr;
+  std::vector<char> otherBlock(table != nullptr ? blockSize : 0);
+  std::vector<char> ownBlock(table != nullptr ? blockSize : 0);
+  std::string enciphered;
+  if (table == nullptr) enciphered.reserve(blockSize);
 
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
-  if (!(in >> outputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  if (!readTypedWord(in, outputfile) || in.eof()) return FileModeOutcome::inputEnded;
   // Opening the input itself for writing would truncate it before it is read.
   if (isSameFile(fin, outputfile)) {
     reportProblem(err, "cannot open " + outputfile + ": it is the input file");
@@ -140,14 +150,11 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   int readError = 0;
   int writeError = 0;
   bool lastWasLineEnd = true;
-  CipherTableKey key;
-  if (tableApplies(machine, key)) {
-    BlockPipeline pipeline{fin, fout, cipherTableFor(cipherTable, key), progress};
+  if (table != nullptr) {
+    BlockPipeline pipeline{fin, fout, table, progress};
     pipeline.firstBlock = std::move(block);
     pipeline.firstBlockLength = static_cast<std::size_t>(firstBlock);
     pipeline.position = machine.rotor1Steps;
-    std::vector<char> otherBlock(blockSize);
-    std::vector<char> ownBlock(blockSize);
     // The second thread is made with the system's own call, which reports a failure (a limit on
     // threads, say) instead of throwing: one thread then does all the work, more slowly.
     struct Helper {
@@ -171,7 +178,6 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     lastWasLineEnd = pipeline.lastWasLineEnd;
   } else {
     // A broken machine goes letter by letter, its failure lines to `out` as they arise.
-    std::string enciphered;
     ssize_t got = firstBlock;
     while (got > 0) {
       progress.advance(static_cast<std::uint64_t>(got));
@@ -184,12 +190,15 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     }
     if (got < 0) readError = errno;
   }
+  // Every line of the output ends in a line end, also when the input's last line has none; an
+  // output cut off by a read error gets none, so that it does not look complete.
+  if (!lastWasLineEnd && readError == 0 && writeError == 0 && !writeAll(fout.get(), "\n")) {
+    writeError = errno;
+  }
+  // The notes go on a line of their own, not after the indicator's.
+  progress.clear();
   if (writeError != 0) reportFileError(err, "write error on", outputfile, writeError);
   if (readError != 0) reportFileError(err, "read error in", inputfile, readError);
-  // Every line of the output ends in a line end, also when the input's last line has none.
-  if (!lastWasLineEnd && writeError == 0 && !writeAll(fout.get(), "\n")) {
-    reportFileError(err, "write error on", outputfile, errno);
-  }
   return FileModeOutcome::done;
 }
 

@@ -18,7 +18,9 @@ enum class FileModeOutcome {
 // Asks for the input and output file names and enciphers the input, line by line, into the output
 // (truncated first), stepping `machine`; a machine that keeps its invariants goes through the
 // table in `cipherTable`, on two threads, and a broken one letter by letter, with its failure
-// lines on `out` as they arise. Every output line ends in a line end, the last one too.
+// lines on `out` as they arise. Every output line ends in a line end, the last one too, unless
+// reading the input failed part-way. A file name longer than `typedWordLimit` bytes is taken as
+// its first ones.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
 // output cannot be opened or is the input file itself or a file of the store, which are never
 // changed. Every failure

@@ -34,10 +34,16 @@ ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in, 
 
 ModeOutcome runLineMode(Machine& machine, CipherTableCache& cipherTable, std::istream& in,
                         std::ostream& out) {
-  std::string line;
+  std::string piece;
   for (;;) {
-    if (!readLine(line, in, out)) return ModeOutcome::inputEnded;
-    writeEncipheredText(machine, cipherTable, line, out);
+    if (!promptForLine(in, out)) return ModeOutcome::inputEnded;
+    // A long line is enciphered and written a piece at a time as it is read; the machine steps
+    // through the pieces as through the whole line.
+    for (LinePiece got = LinePiece::morePieces; got == LinePiece::morePieces;) {
+      got = readLinePiece(piece, in);
+      if (got == LinePiece::inputEnded) return ModeOutcome::inputEnded;
+      writeEncipheredText(machine, cipherTable, piece, out);
+    }
     out << '\n';
     const std::optional<bool> stop = askStop(in, out);
     if (!stop) return ModeOutcome::inputEnded;

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
@@ -14,23 +16,37 @@ namespace {
 // Time after which a throughput figure means something.
 constexpr std::chrono::milliseconds throughputDelay{50};
 
-}  // namespace
-
-std::string progressText(std::uint64_t bytesDone, std::uint64_t totalBytes,
-                         std::chrono::steady_clock::duration elapsed) {
+// Writes the indicator's text into `text` and returns its length.
+std::size_t formatProgress(std::uint64_t bytesDone, std::uint64_t totalBytes,
+                           std::chrono::steady_clock::duration elapsed,
+                           std::array<char, 64>& text) {
   const unsigned percent = totalBytes == 0 || bytesDone >= totalBytes
                                ? 100
                                : static_cast<unsigned>(100.0 * static_cast<double>(bytesDone) /
                                                        static_cast<double>(totalBytes));
-  char text[64];
-  int length = std::snprintf(text, sizeof text, "vexilo: %3u%%", percent);
+  int length = std::snprintf(text.data(), text.size(), "vexilo: %3u%%", percent);
   const double seconds = std::chrono::duration<double>(elapsed).count();
   if (elapsed >= throughputDelay) {
     const double mebibytesPerSecond = static_cast<double>(bytesDone) / (1 << 20) / seconds;
-    length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+    length += std::snprintf(text.data() + length, text.size() - static_cast<std::size_t>(length),
                             ", %.1f MiB/s", mebibytesPerSecond);
   }
-  return std::string(text, static_cast<std::size_t>(length));
+  return std::min(static_cast<std::size_t>(length), text.size() - 1);
+}
+
+// The indicator on the terminal now, for a note that must clear its line at any moment.
+ProgressIndicator* shownIndicator = nullptr;
+
+}  // namespace
+
+std::string progressText(std::uint64_t bytesDone, std::uint64_t totalBytes,
+                         std::chrono::steady_clock::duration elapsed) {
+  std::array<char, 64> text{};
+  return std::string(text.data(), formatProgress(bytesDone, totalBytes, elapsed, text));
+}
+
+void clearShownProgress() {
+  if (shownIndicator != nullptr) shownIndicator->clear();
 }
 
 ProgressIndicator::ProgressIndicator(int inputDescriptor, int terminalDescriptor,
@@ -51,27 +67,36 @@ void ProgressIndicator::advance(std::uint64_t bytes, Clock::time_point now) {
   if (drawnOnce_ && now - lastDrawn_ < progressRedrawInterval) return;
   drawnOnce_ = true;
   lastDrawn_ = now;
-  draw(progressText(bytesDone_, totalBytes_, now - start_));
+  shownIndicator = this;
+  std::array<char, 64> text{};
+  draw(std::string_view(text.data(), formatProgress(bytesDone_, totalBytes_, now - start_, text)));
 }
 
+// Drawing and clearing take no memory: the line is cleared also when memory has run out.
 void ProgressIndicator::clear() {
+  if (shownIndicator == this) shownIndicator = nullptr;
   if (!shown()) return;
   if (drawnWidth_ > 0) {
-    std::string blank(drawnWidth_ + 2, ' ');
+    std::array<char, 66> blank{};
+    blank.fill(' ');
     blank.front() = '\r';
-    blank.back() = '\r';
-    writeAll(terminalDescriptor_, blank);
+    blank[drawnWidth_ + 1] = '\r';
+    writeAll(terminalDescriptor_, std::string_view(blank.data(), drawnWidth_ + 2));
   }
   terminalDescriptor_ = -1;
 }
 
-void ProgressIndicator::draw(const std::string& text) {
+void ProgressIndicator::draw(std::string_view text) {
   // Blanks after a shorter text cover what is left of the line before it.
   if (text.size() > drawnWidth_) drawnWidth_ = text.size();
-  std::string line = "\r" + text;
-  line.append(drawnWidth_ - text.size(), ' ');
+  std::array<char, 65> line{};
+  line.fill(' ');
+  line.front() = '\r';
+  text.copy(line.data() + 1, text.size());
   // A terminal that refuses the line gets no more of them.
-  if (!writeAll(terminalDescriptor_, line)) terminalDescriptor_ = -1;
+  if (!writeAll(terminalDescriptor_, std::string_view(line.data(), drawnWidth_ + 1))) {
+    terminalDescriptor_ = -1;
+  }
 }
 
 }  // namespace vexilo

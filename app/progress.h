@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vexilo {
 
@@ -21,6 +22,10 @@ inline constexpr std::chrono::milliseconds progressRedrawInterval{250};
 // some time has passed, the throughput (", 123.4 MiB/s"). The percentage stops at 100.
 std::string progressText(std::uint64_t bytesDone, std::uint64_t totalBytes,
                          std::chrono::steady_clock::duration elapsed);
+
+// Clears the line of the indicator drawn last, if it is still shown, taking no memory: for a note
+// that must go to standard error at any moment.
+void clearShownProgress();
 
 class ProgressIndicator {
  public:
@@ -46,7 +51,7 @@ class ProgressIndicator {
   void clear();
 
  private:
-  void draw(const std::string& text);
+  void draw(std::string_view text);
 
   int terminalDescriptor_ = -1;  // -1 when nothing is to be shown
   std::uint64_t totalBytes_ = 0;

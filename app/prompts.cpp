@@ -2,9 +2,9 @@
 
 #include <array>
 #include <iomanip>
-#include <limits>
 
 #include "core/letter.h"
+#include "settings/typed_input.h"
 
 namespace vexilo {
 namespace {
@@ -50,7 +50,7 @@ std::optional<std::int32_t> chooseMode(std::istream& in, std::ostream& out) {
       if (in.eof() || in.bad()) return std::nullopt;
       // Not a number, or one beyond 32 bits: the line is thrown away and the menu shown again.
       in.clear();
-      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      skipRestOfLine(in);
       type = 0;
     }
   }
@@ -68,14 +68,29 @@ std::optional<std::int32_t> readLetter(std::istream& in, std::ostream& out) {
   }
 }
 
-bool readLine(std::string& line, std::istream& in, std::ostream& out) {
-  std::string trash;
-  if (!std::getline(in, trash)) return false;
+bool promptForLine(std::istream& in, std::ostream& out) {
+  if (!skipRestOfLine(in)) return false;
   out << "enter line to encrypt (any characters not in alphabet will be ignored, spaces will be "
          "preserved): ";
-  // A line that the end of input cuts off before its line end was never finished: it is not
-  // enciphered.
-  return std::getline(in, line) && !in.eof();
+  return true;
+}
+
+LinePiece readLinePiece(std::string& piece, std::istream& in) {
+  // One byte more for the terminating zero that getline writes.
+  piece.resize(lineHoldLimit + 1);
+  in.getline(piece.data(), static_cast<std::streamsize>(piece.size()));
+  const auto extracted = static_cast<std::size_t>(in.gcount());
+  // A read error counts as the end of input.
+  if (in.eof() || in.bad()) return LinePiece::inputEnded;
+  if (in.fail()) {
+    // The piece is full and the line goes on.
+    in.clear();
+    piece.resize(extracted);
+    return LinePiece::morePieces;
+  }
+  // The line end was extracted too.
+  piece.resize(extracted - 1);
+  return LinePiece::lastPiece;
 }
 
 std::optional<bool> askStop(std::istream& in, std::ostream& out) {
@@ -85,8 +100,7 @@ std::optional<bool> askStop(std::istream& in, std::ostream& out) {
 std::optional<bool> askReset(std::istream& in, std::ostream& out) {
   const std::optional<bool> reset =
       askYesNo("Would you like to reset the machine? (1 for yes, 2 for no)", in, out);
-  std::string trash;
-  if (!reset || !std::getline(in, trash)) return std::nullopt;
+  if (!reset || !skipRestOfLine(in)) return std::nullopt;
   return reset;
 }
 

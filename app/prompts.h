@@ -5,6 +5,7 @@
 #ifndef VEXILO_APP_PROMPTS_H_
 #define VEXILO_APP_PROMPTS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <iostream>
 #include <optional>
@@ -24,8 +25,22 @@ std::optional<std::int32_t> chooseMode(std::istream& in = std::cin, std::ostream
 // Other characters are dropped silently.
 std::optional<std::int32_t> readLetter(std::istream& in = std::cin, std::ostream& out = std::cout);
 
-// Throws away the rest of the current input line, prompts, and reads one whole line into `line`.
-bool readLine(std::string& line, std::istream& in = std::cin, std::ostream& out = std::cout);
+// The most of a typed line that line mode holds at once.
+inline constexpr std::size_t lineHoldLimit = std::size_t{1} << 20;
+
+// Throws away the rest of the current input line and prompts for a line to encipher.
+bool promptForLine(std::istream& in = std::cin, std::ostream& out = std::cout);
+
+enum class LinePiece {
+  lastPiece,   // the line ended here; its line end was read and is not in the piece
+  morePieces,  // the piece is `lineHoldLimit` bytes long and the line goes on
+  inputEnded,  // the end of input came before the line end: the piece is not to be used
+};
+
+// Reads the next piece of the typed line into `piece`: the rest of the line up to its line end, or
+// the next `lineHoldLimit` bytes of it when it goes on beyond them. A line that the end of input
+// cuts off was never finished: its last piece is not taken.
+LinePiece readLinePiece(std::string& piece, std::istream& in = std::cin);
 
 // Asks whether to stop; true exactly when the answer is "1".
 std::optional<bool> askStop(std::istream& in = std::cin, std::ostream& out = std::cout);

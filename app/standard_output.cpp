@@ -4,10 +4,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/main_loop.h"
+#include "app/progress.h"
 #include "store/file_system.h"
 
 namespace vexilo {
@@ -54,6 +57,31 @@ int DescriptorOutputBuffer::sync() {
   return 0;
 }
 
+namespace {
+
+// Standard output of the running session, for the end when memory runs out.
+DescriptorOutputBuffer* sessionOutput = nullptr;
+
+constexpr std::string_view outOfMemoryNote = "vexilo: out of memory\n";
+
+// Called by every allocation that finds no memory, in place of the exception it would throw: ends
+// the program at once, taking no memory, with what the session wrote so far flushed. The store
+// stays whole: an append has its line ready before it writes, and takes nothing between a failed
+// write and cutting the file back.
+void endOutOfMemory() {
+  clearShownProgress();
+  if (sessionOutput != nullptr) sessionOutput->pubsync();
+  writeAll(STDERR_FILENO, outOfMemoryNote);
+  ::_exit(1);
+}
+
+// Set before the program's own objects are made when it starts, which already take memory.
+[[gnu::constructor(101)]] void endOutOfMemoryFromTheStart() {
+  std::set_new_handler(endOutOfMemory);
+}
+
+}  // namespace
+
 int runOnStandardStreams(std::span<const char* const> arguments) {
   // A file-size limit makes a write fail like any other error instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -61,6 +89,7 @@ int runOnStandardStreams(std::span<const char* const> arguments) {
   // output, so every prompt is shown before its answer is read.
   std::ios::sync_with_stdio(false);
   DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
+  sessionOutput = &outputBuffer;
   std::ostream out(&outputBuffer);
   std::cin.tie(&out);
   std::cerr.tie(&out);
@@ -68,8 +97,10 @@ int runOnStandardStreams(std::span<const char* const> arguments) {
   out.flush();
   std::cin.tie(nullptr);
   std::cerr.tie(nullptr);
+  sessionOutput = nullptr;
   const int writeError = outputBuffer.writeError();
-  if (writeError == 0 || writeError == EPIPE) return status;
+  // A closed pipe gets here only when the caller ignores its signal: then it is an error too.
+  if (writeError == 0) return status;
   reportProblem(std::cerr, "write error on standard output: " + errorText(writeError));
   return 1;
 }

@@ -38,8 +38,10 @@ class DescriptorOutputBuffer : public std::streambuf {
 
 // Runs what the command line `arguments` ask for (see runCommandLine) on the process's standard
 // streams and returns its exit status, or 1 when standard output could not be written, which is
-// then said on standard error. A closed pipe is no error: it ends the program by its signal as
-// usual, or, where that signal is ignored, quietly.
+// then said on standard error. A closed pipe ends the program by its signal as usual; where the
+// caller ignores that signal, it is a write error like any other. When memory runs out the program
+// ends at once with "vexilo: out of memory" on standard error and status 1, having flushed what it
+// had written.
 int runOnStandardStreams(std::span<const char* const> arguments);
 
 }  // namespace vexilo

@@ -4,6 +4,7 @@
 
 #include "settings/random_settings.h"
 #include "settings/registry.h"
+#include "settings/typed_input.h"
 
 namespace vexilo {
 namespace {
@@ -38,7 +39,7 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
     } else if (selection == '2') {
       out << "     please enter your 5 digit setting ID or -1 to restart\n";
       // An ID that the end of input cuts off was never finished: it is not looked up.
-      if (!(in >> ID) || in.eof()) return false;
+      if (!readTypedWord(in, ID) || in.eof()) return false;
       if (ID == "-1") continue;
       lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
       if (R1 == settingNotFound) {
@@ -47,8 +48,7 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
         done = true;
       }
     } else {
-      std::string trash;
-      if (!std::getline(in, trash)) return false;
+      if (!skipRestOfLine(in)) return false;
       out << "invalid data entered\n";
     }
   }

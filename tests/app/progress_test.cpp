@@ -150,11 +150,11 @@ struct TerminalRun {
 
 // Runs the built vexilo with standard error on a pseudo-terminal. The terminal keeps what the
 // program writes until it is read after the run: a few redraws a second fit many times over.
-TerminalRun runWithErrorOnTerminal(const std::string& standardInput) {
+TerminalRun runWithErrorOnTerminal(const std::string& standardInput,
+                                   testing::ProgramOptions options = {}) {
   TerminalRun run;
   PseudoTerminal terminal;
   if (terminal.slave < 0) return run;
-  testing::ProgramOptions options;
   options.standardErrorTo = terminal.slave;
   const testing::ProgramRun program =
       testing::runProgram(standardInput, 120.0, VEXILO_BINARY, options);
@@ -190,6 +190,20 @@ TEST(ProgressTest, LargeFileShowsTheLineOnlyWhenStandardErrorIsATerminal) {
   EXPECT_EQ(piped.standardError, "");
   EXPECT_EQ(piped.standardOutput, run.standardOutput);
   EXPECT_EQ(std::filesystem::file_size("large.out"), progressThresholdBytes + 2);
+}
+
+TEST(ProgressTest, TheLineIsClearedBeforeANoteOnStandardError) {
+  // A note once went on after the indicator, on its line: "vexilo:   1%vexilo: write error ...".
+  const ScopedTempDir directory;
+  testing::writeExampleStore();
+  makeSparseFile("large.in", progressThresholdBytes + 1);
+  testing::ProgramOptions limited;
+  limited.fileSizeLimit = 3 << 20;
+  const TerminalRun run = runWithErrorOnTerminal(largeFileScript, limited);
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::regex shape(R"((\rvexilo: +[0-9]{1,3}%(, [0-9]+\.[0-9] MiB/s)? *)+\r +\r)"
+                         R"(vexilo: write error on large.out: File too large\n)");
+  EXPECT_TRUE(std::regex_match(run.terminal, shape)) << run.terminal;
 }
 
 }  // namespace

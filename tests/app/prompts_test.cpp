@@ -100,30 +100,42 @@ TEST(PromptsTest, ReadLetterTakesOneLetterOrTheStopSignAndDropsEverythingElse) {
   }
 }
 
-TEST(PromptsTest, ReadLineThrowsTheRestOfTheLineAwayThenReadsAWholeLine) {
+TEST(PromptsTest, ALineIsReadAfterTheRestOfTheLineBeforeItInPiecesOfAtMostTheLimit) {
+  // A typed line was once held whole, however long.
+  const std::string full(lineHoldLimit, 'a');
   struct Case {
-    const char* input;
+    std::string input;
     bool read;
-    const char* line;
-    const char* out;
+    std::string line;
+    int pieces;
   };
   const Case cases[] = {
-      {"\nHello, World!\n", true, "Hello, World!", linePrompt.c_str()},
-      {"3 left over\n  two  blanks \n", true, "  two  blanks ", linePrompt.c_str()},
-      {"\n\n", true, "", linePrompt.c_str()},
-      {"\nabc\r\n", true, "abc\r", linePrompt.c_str()},
-      {"", false, "", ""},
-      {"\n", false, "", linePrompt.c_str()},
+      {"\nHello, World!\n", true, "Hello, World!", 1},
+      {"3 left over\n  two  blanks \n", true, "  two  blanks ", 1},
+      {"\n\n", true, "", 1},
+      {"\nabc\r\n", true, "abc\r", 1},
+      {"", false, "", 0},
+      {"\n", false, "", 0},
+      {"\n" + full + "\n", true, full, 1},
+      {"\n" + full + full + "bc\n", true, full + full + "bc", 3},
+      {"\n" + full + "b", false, full, 1},
   };
   for (const Case& c : cases) {
     std::istringstream in(c.input);
     std::ostringstream out;
     std::string line;
-    EXPECT_EQ(readLine(line, in, out), c.read) << c.input;
-    if (c.read) {
-      EXPECT_EQ(line, c.line) << c.input;
+    std::string piece;
+    int pieces = 0;
+    LinePiece got = promptForLine(in, out) ? LinePiece::morePieces : LinePiece::inputEnded;
+    while (got == LinePiece::morePieces &&
+           (got = readLinePiece(piece, in)) != LinePiece::inputEnded) {
+      line += piece;
+      ++pieces;
     }
-    EXPECT_EQ(out.str(), c.out) << c.input;
+    EXPECT_EQ(got == LinePiece::lastPiece, c.read) << c.input.size();
+    EXPECT_EQ(line, c.line) << c.input.size();
+    EXPECT_EQ(pieces, c.pieces) << c.input.size();
+    EXPECT_EQ(out.str(), c.input.empty() ? "" : linePrompt) << c.input.size();
   }
 }
 

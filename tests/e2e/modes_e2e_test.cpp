@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "app/prompts.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/scoped_temp_dir.h"
 
@@ -92,6 +93,21 @@ TEST(ModeSessionTest, LineModeKeepsNonLettersInPlaceAndStepsOncePerLetter) {
     EXPECT_NE(first[at], std::tolower(static_cast<unsigned char>("HeLLo, WorLD!"[at])));
   }
   EXPECT_NE(run.standardOutput.find("\xc3\xa9 \xff!\n"), std::string::npos);
+}
+
+TEST(ModeSessionTest, LineModeWritesALongLineInPiecesAndKeepsThemWhenTheInputEndsInIt) {
+  // A long line was held whole, and an end of input inside it wrote nothing at all.
+  ScopedTempDir dir;
+  writeKnownStore();
+  std::string longLine;
+  while (longLine.size() < lineHoldLimit + 30) longLine += "Pieces, of one LINE! ";
+  const ProgramRun run = runSession("2 1A\n3\n" + longLine + "\n2\n" + longLine);
+  MachineModel model(setting1A());
+  std::string expected = start1A() + modeMenu + linePrompt + model.encipherText(longLine) + "\n";
+  expected += stopQuestion + linePrompt + model.encipherText(longLine.substr(0, lineHoldLimit));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(run.standardOutput == expected)
+      << "output of " << run.standardOutput.size() << " bytes instead of " << expected.size();
 }
 
 TEST(ModeSessionTest, FileModeEnciphersTheFileAndWritesNothingAboutIt) {

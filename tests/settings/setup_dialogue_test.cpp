@@ -67,12 +67,16 @@ TEST(SetupDialogueTest, SpecificSettingsByTypedId) {
   const ScopedTempDir dir;
   writeFile(registryFileName, registry);
   struct Case {
-    const char* input;
+    std::string input;
     bool returned;
     std::string expectedOut;
     const char* restOfInput;
   };
+  // An ID typed past 4,096 bytes was kept whole, however long: its first 4,096 bytes are taken.
+  const std::string longId = std::string(4094, '0') + "1A";
   const Case cases[] = {
+      {"2 " + longId + std::string(10000, 'x') + " rest\n", true,
+       menu + idPrompt + settings1A(longId), " rest\n"},
       {"2 1A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"21A\n", true, menu + idPrompt + settings1A("0001A"), "\n"},
       {"2\n1a\n", true, menu + idPrompt + settings1A("0001a"), "\n"},

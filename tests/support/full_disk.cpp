@@ -2,7 +2,9 @@
 // whose name (without its directory) is VEXILO_FAULT_FILE: writes to it take VEXILO_FULL_AFTER
 // bytes in all (no limit when unset), then fail with ENOSPC; its fsync number VEXILO_FAIL_FSYNC and
 // its ftruncate number VEXILO_FAIL_FTRUNCATE (counted from 1) fail once with EIO, as a device
-// reports a failed writeback once. Calls on every other file go through unchanged.
+// reports a failed writeback once; when VEXILO_FAILING_READ_AFTER is set, reads of it give that
+// many bytes in all, then fail with EIO. Calls on every other file go through unchanged. Apart
+// from files, the allocation numbered VEXILO_FAILING_ALLOCATION finds no memory (see below).
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -77,4 +80,31 @@ extern "C" int ftruncate(int descriptor, off_t length) {
     return -1;
   }
   return realFtruncate(descriptor, length);
+}
+
+extern "C" ssize_t read(int descriptor, void* data, size_t size) {
+  static const auto realRead = next<ssize_t (*)(int, void*, size_t)>("read");
+  static long long left = numberFrom("VEXILO_FAILING_READ_AFTER", -1);
+  if (left < 0 || !isFaultFile(descriptor)) return realRead(descriptor, data, size);
+  if (left == 0) {
+    errno = EIO;
+    return -1;
+  }
+  const ssize_t got = realRead(descriptor, data, std::min(size, static_cast<size_t>(left)));
+  if (got > 0) left -= got;
+  return got;
+}
+
+// The allocation numbered VEXILO_FAILING_ALLOCATION, counting the program's calls of `new` from
+// 1, finds no memory: as the library's own `new` does then, it calls the program's handler, or
+// throws when there is none. Every other allocation goes through unchanged.
+void* operator new(std::size_t size) {
+  static const auto realNew = next<void* (*)(std::size_t)>("_Znwm");
+  static long long left = numberFrom("VEXILO_FAILING_ALLOCATION", 0);
+  if (left > 0 && --left == 0) {
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();
+  }
+  return realNew(size);
 }

@@ -57,6 +57,10 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
       const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (options.addressSpaceLimit) {
+      const rlimit limit{*options.addressSpaceLimit, *options.addressSpaceLimit};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
     // The program starts with the signals it would get from a shell: none ignored.
     ::signal(SIGPIPE, SIG_DFL);
     ::execve(program.c_str(), arguments.data(), environmentPointers.data());

@@ -19,10 +19,11 @@ struct ProgramRun {
 
 // How the program is started, beyond its standard input.
 struct ProgramOptions {
-  std::vector<std::string> arguments;          // after the program's name
-  std::string workingDirectory;                // empty: the test's own
-  std::vector<std::string> environment;        // "NAME=value", added to the test's own
-  std::optional<unsigned long> fileSizeLimit;  // in bytes, as `ulimit -f` sets it
+  std::vector<std::string> arguments;              // after the program's name
+  std::string workingDirectory;                    // empty: the test's own
+  std::vector<std::string> environment;            // "NAME=value", added to the test's own
+  std::optional<unsigned long> fileSizeLimit;      // in bytes, as `ulimit -f` sets it
+  std::optional<unsigned long> addressSpaceLimit;  // in bytes, as `ulimit -v` sets it
   int standardErrorTo = -1;  // a descriptor standard error goes to instead of being captured
 };
 

@@ -1,5 +1,6 @@
 // Standard output that cannot be written once lost a whole session silently, with status 0; and
-// --help and --version once started a session instead of answering.
+// --help and --version once started a session instead of answering; a pipe closed while the caller
+// ignored its signal ended with status 0 and no word.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,14 +24,19 @@ TEST(StandardOutputTest, StatusAndStreamsAreWhatAShellExpects) {
        "vexilo: write error on standard output: No space left on device\n", 1, true},
       // The status of the pipe is that of `head`; the program ends by its signal, saying nothing.
       {"\"$0\" | head -c 10 > /dev/null", "", "", 0, true},
+      // A caller that ignores the signal once got status 0 and no word from a closed pipe.
+      {"trap '' PIPE; { \"$0\"; echo $? > status; } | head -c 10 > /dev/null; exit $(cat status)",
+       "", "vexilo: write error on standard output: Broken pipe\n", 1, true},
       {"\"$0\" --help", "Usage: vexilo [--help | --version]\n", "", 0, false},
       {"\"$0\" --version extra", "vexilo " VEXILO_VERSION "\n", "", 0, false},
   };
+  // More output than a pipe holds: the program writes on after `head` has gone.
+  const std::string input = "1\n3\n" + std::string(1 << 18, 'w') + "\n2\nmore\n1\n1\n";
   for (const auto& c : cases) {
     const ScopedTempDir directory;
     ProgramOptions shell;
     shell.arguments = {"-c", c.shellCommand, VEXILO_BINARY};
-    const ProgramRun run = runProgram("1\n3\nsome words\n2\nmore\n1\n1\n", 20.0, "/bin/sh", shell);
+    const ProgramRun run = runProgram(input, 20.0, "/bin/sh", shell);
     EXPECT_TRUE(run.standardOutput.starts_with(c.outputStart)) << run.standardOutput;
     EXPECT_EQ(run.standardError, c.standardError) << c.shellCommand;
     EXPECT_EQ(run.exitStatus, c.exitStatus) << c.shellCommand;

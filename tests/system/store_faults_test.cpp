@@ -121,5 +121,68 @@ TEST(StoreFaultsTest, AFileSizeLimitAnywhereInTheFirstLinesLeavesEveryLineWhole)
   }
 }
 
+// An allocation that found no memory (under an address-space limit, or anywhere in a random
+// setting or file mode) ended the program by SIGABRT, and file mode left its output empty. Now
+// every run ends by itself: whole, or with a note and status 1, the output file either enciphered
+// whole or as it was, and the store whole.
+TEST(StoreFaultsTest, RunningOutOfMemoryAnywhereEndsWithANoteAndLeavesTheStoreWhole) {
+  std::string text;
+  for (int i = 0; text.size() < 2500000; ++i) text += i % 64 == 63 ? '\n' : 'a' + i % 26;
+  text += '\n';
+  const auto expectEndWithoutSignal = [&](const ProgramOptions& options, const std::string& fault) {
+    const ScopedTempDir directory;
+    writeFile("in.txt", text);
+    writeFile("out.txt", "as it was\n");
+    const ProgramRun run = runProgram("1\n4\nin.txt\nout.txt\n1\n", 20.0, VEXILO_BINARY, options);
+    EXPECT_NE(run.exitStatus, -1) << fault << ": killed";
+    if (run.exitStatus != 0) {
+      EXPECT_EQ(run.standardError, "vexilo: out of memory\n") << fault;
+      EXPECT_EQ(readFile("out.txt"), "as it was\n") << fault;
+    } else {
+      EXPECT_EQ(readFile("out.txt").size(), text.size()) << fault;
+    }
+    for (const std::string& problem : checkStore().faults)
+      ADD_FAILURE() << fault << ": " << problem;
+    return run.exitStatus == 0;
+  };
+#ifndef __SANITIZE_ADDRESS__
+  for (unsigned long mebibytes = 8; mebibytes <= 40; mebibytes += runsFor(2, 8)) {
+    ProgramOptions limited;
+    limited.addressSpaceLimit = mebibytes << 20;
+    expectEndWithoutSignal(limited, "address space of " + std::to_string(mebibytes) + " MiB");
+    if (::testing::Test::HasFailure()) return;
+  }
+#endif
+  // Failing each allocation in turn, until the run has made fewer.
+  for (int failing = 1;; failing += runsFor(1, 5)) {
+    ProgramOptions failingAllocation;
+    failingAllocation.environment = {"LD_PRELOAD=" VEXILO_FULL_DISK_LIBRARY,
+                                     "VEXILO_FAILING_ALLOCATION=" + std::to_string(failing),
+                                     sanitizerOptions()};
+    const bool whole = expectEndWithoutSignal(failingAllocation,
+                                              "allocation " + std::to_string(failing) + " failed");
+    if (whole || ::testing::Test::HasFailure()) break;
+  }
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "address-space limits: the address sanitizer reserves far more address space";
+#endif
+}
+
+// A file mode output cut off by a read error got a final line end, and looked complete.
+TEST(StoreFaultsTest, AReadErrorInFileModeAddsNoLineEndToTheOutput) {
+  const ScopedTempDir directory;
+  writeKnownStore();
+  writeFile("in.txt", "abc\ndef");
+  ProgramOptions failingRead;
+  failingRead.environment = {"LD_PRELOAD=" VEXILO_FULL_DISK_LIBRARY,
+                             "VEXILO_FAULT_FILE=in.txt", "VEXILO_FAILING_READ_AFTER=5",
+                             sanitizerOptions()};
+  const ProgramRun run =
+      runProgram("2 1A\n4\nin.txt\nout.txt\n1\n", 20.0, VEXILO_BINARY, failingRead);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.standardError, "vexilo: read error in in.txt: Input/output error\n");
+  EXPECT_EQ(readFile("out.txt").size(), 5U);
+}
+
 }  // namespace
 }  // namespace vexilo::testing
