@@ -13,6 +13,7 @@
 
 #include "app/progress.h"
 #include "core/text_cipher.h"
+#include "core/text_loops.h"
 #include "store/file_system.h"
 
 namespace vexilo {

@@ -13,6 +13,7 @@
 #include "core/cipher_table.h"
 #include "core/signal_path.h"
 #include "core/text_cipher.h"
+#include "core/text_loops.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
