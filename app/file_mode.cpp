@@ -151,7 +151,8 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   int writeError = 0;
   bool lastWasLineEnd = true;
   CipherTableKey key;
-  if (tableApplies(machine, key)) {
+  // An empty file moves nothing and needs no table (nor the time to build it).
+  if (firstBlock > 0 && tableApplies(machine, key)) {
     BlockPipeline pipeline{fin, fout, cipherTableFor(cipherTable, key), progress};
     pipeline.firstBlock = std::move(block);
     pipeline.firstBlockLength = static_cast<std::size_t>(firstBlock);

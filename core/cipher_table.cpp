@@ -135,6 +135,14 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
         modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
   };
 
+  std::array<std::size_t, letterCount> plugboardIndex{};
+  std::array<std::uint8_t, 2 * letterCount> plugboardLetters{};
+  for (std::size_t letter = 0; letter < letterCount; ++letter) {
+    plugboardIndex[letter] = static_cast<std::size_t>(plugboard[letter]);
+    plugboardLetters[letter] = static_cast<std::uint8_t>('a' + plugboard[letter]);
+    plugboardLetters[letter + letterCount] = plugboardLetters[letter];
+  }
+
   std::vector<std::uint8_t> table(table_layout::tableSize);
   storeVectorEntry(table.data() + table_layout::plugboardMap,
                    [&](std::size_t letter) { return plugboard[letter]; });
@@ -152,21 +160,26 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
       inner[static_cast<std::size_t>(index)] =
           back(rotor2Back, offset2, back(rotor3Back, offset3, reflected));
     }
+    // The same seen from rotor 1 at its key's wiring, twice over: rotor 1 turned k places takes
+    // letter index i to (map[(i - k) mod 26] + k) mod 26, that is map[i + 26 - k] + k, and the
+    // plugboard's letters twice over take that sum without a remainder.
+    std::array<std::uint8_t, 2 * letterCount> seenFromRotor1{};
+    for (std::size_t index = 0; index < letterCount; ++index) {
+      seenFromRotor1[index] = static_cast<std::uint8_t>(
+          rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])]);
+      seenFromRotor1[index + letterCount] = seenFromRotor1[index];
+    }
     std::uint8_t* innerMap = table.data() + rowsSize + static_cast<std::size_t>(outer) * mapSize;
-    storeVectorEntry(innerMap, [&](std::size_t index) {
-      return rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])];
-    });
+    storeVectorEntry(innerMap, [&](std::size_t index) { return seenFromRotor1[index]; });
     if (outer < 3) {
       std::copy_n(innerMap, mapSize, table.data() + rowsSize + (rotor2Period + outer) * mapSize);
     }
-    for (std::int32_t offset1 = 0; offset1 < alphabetSize; ++offset1) {
-      const auto position = static_cast<std::size_t>(outer * alphabetSize + offset1);
-      std::uint8_t* row = table.data() + position * rowSize;
+    for (std::size_t offset1 = 0; offset1 < letterCount; ++offset1) {
+      std::uint8_t* row =
+          table.data() + (static_cast<std::size_t>(outer) * letterCount + offset1) * rowSize;
       for (std::size_t letter = 0; letter < letterCount; ++letter) {
-        const std::int32_t entering = through(rotor1, offset1, plugboard[letter]);
-        const std::int32_t leaving =
-            back(rotor1Back, offset1, inner[static_cast<std::size_t>(entering)]);
-        row[letter] = static_cast<std::uint8_t>('a' + plugboard[static_cast<std::size_t>(leaving)]);
+        const std::size_t entering = plugboardIndex[letter] + letterCount - offset1;
+        row[letter] = plugboardLetters[seenFromRotor1[entering] + offset1];
       }
     }
   }
