@@ -9,9 +9,11 @@
 #if defined(VEXILO_VECTOR_LOOPS) && (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #define VEXILO_X86_LOOPS 1
 #endif
-// 32-bit ARM needs a floating-point ABI for NEON's registers (any armhf build has one).
+// 32-bit ARM needs a floating-point ABI for NEON's registers (any armhf build has one), and NEON in
+// the baseline for clang, whose NEON intrinsics take no per-function target.
 #if defined(VEXILO_VECTOR_LOOPS) && defined(__GNUC__) && \
-    (defined(__aarch64__) || (defined(__arm__) && defined(__ARM_FP)))
+    (defined(__aarch64__) ||                             \
+     (defined(__arm__) && defined(__ARM_FP) && (defined(__ARM_NEON) || !defined(__clang__))))
 #define VEXILO_NEON_LOOP 1
 #endif
 

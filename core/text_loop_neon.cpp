@@ -13,7 +13,7 @@
 #include "core/text_loop_portable.h"
 
 // On 32-bit ARM, NEON is not in the baseline of Debian's armhf: only these functions use it.
-#if defined(__aarch64__)
+#if defined(__ARM_NEON)
 #define VEXILO_NEON
 #else
 #define VEXILO_NEON __attribute__((target("fpu=neon")))
