@@ -5,14 +5,15 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "app/progress.h"
 #include "core/text_cipher.h"
+#include "core/text_loops.h"
 #include "settings/registry.h"
 #include "settings/typed_input.h"
 #include "store/file_system.h"
@@ -20,14 +21,21 @@
 namespace vexilo {
 namespace {
 
-// Large blocks keep the work per block (two system calls, two hand-overs between the threads)
-// small beside the work per byte; three of them are in memory at once at most.
-constexpr std::size_t blockSize = std::size_t{1} << 20;
+// Blocks large enough that the work per block (two system calls, three hand-overs between the
+// threads) is small beside the work per byte, and small enough that a block read, enciphered and
+// written stays in the processor's second-level cache; three of them are in memory at once at most.
+constexpr std::size_t blockSize = std::size_t{1} << 17;
 
-// What the threads of the table path share. Blocks are read in turn, each numbered and given the
-// machine position at its first byte from the letters counted in the blocks before it, then
-// enciphered by whichever thread read them, and written in the order of their numbers: one
-// thread reads and writes while the other enciphers.
+// A block's bytes, left as they are made: the read fills them, and a file shorter than a block
+// never touches (so never maps) the rest.
+using Block = std::unique_ptr<char[]>;
+Block newBlock() { return std::make_unique_for_overwrite<char[]>(blockSize); }
+
+// What the threads of the table path share. Blocks are read in turn and numbered; each thread
+// counts the letters of the block it read, outside the lock, and then, in the order of the
+// numbers, takes the machine position at the block's first byte from the blocks before it;
+// whichever thread read a block enciphers it, and blocks are written in the order of their
+// numbers: one thread reads and writes while the other enciphers.
 struct BlockPipeline {
   const FileDescriptor& input;
   const FileDescriptor& output;
@@ -35,12 +43,16 @@ struct BlockPipeline {
   ProgressIndicator& progress;
 
   std::mutex readMutex{};
-  std::vector<char> firstBlock{};  // read before the output was opened; taken as block 0
+  Block firstBlock{};  // read before the output was opened; taken as block 0
   std::size_t firstBlockLength = 0;
   std::size_t blocksRead = 0;
-  std::int32_t position = 0;  // at the start of the next block to read
   bool inputEnded = false;
   int readError = 0;
+
+  std::mutex positionMutex{};
+  std::condition_variable positionTurn{};
+  std::size_t blocksPlaced = 0;
+  std::int32_t position = 0;  // at the start of block `blocksPlaced`
   bool lastWasLineEnd = true;
 
   std::mutex writeMutex{};
@@ -50,10 +62,9 @@ struct BlockPipeline {
 };
 
 // Reads, enciphers and writes blocks into and from `block` until the input ends.
-void runBlocks(BlockPipeline& pipeline, std::vector<char>& block) {
+void runBlocks(BlockPipeline& pipeline, Block& block) {
   for (;;) {
     std::size_t number = 0;
-    std::int32_t start = 0;
     std::size_t length = 0;
     {
       const std::lock_guard lock(pipeline.readMutex);
@@ -62,7 +73,7 @@ void runBlocks(BlockPipeline& pipeline, std::vector<char>& block) {
         block.swap(pipeline.firstBlock);
         length = pipeline.firstBlockLength;
       } else {
-        const ssize_t got = readSome(pipeline.input.get(), block.data(), block.size());
+        const ssize_t got = readSome(pipeline.input.get(), block.get(), blockSize);
         if (got < 0) pipeline.readError = errno;
         length = got < 0 ? 0 : static_cast<std::size_t>(got);
       }
@@ -70,23 +81,29 @@ void runBlocks(BlockPipeline& pipeline, std::vector<char>& block) {
         pipeline.inputEnded = true;
         return;
       }
-      const std::string_view text(block.data(), length);
       number = pipeline.blocksRead++;
-      start = pipeline.position;
-      pipeline.position = static_cast<std::int32_t>(
-          (static_cast<std::size_t>(start) + countLetters(text)) % machinePeriod);
-      pipeline.lastWasLineEnd = text.back() == '\n';
       pipeline.progress.advance(length);
     }
-    encipherFromPosition(pipeline.table, start, std::string_view(block.data(), length),
-                         block.data());
+    const std::string_view text(block.get(), length);
+    const std::size_t letters = countLetters(text);
+    std::int32_t start = 0;
+    {
+      std::unique_lock lock(pipeline.positionMutex);
+      pipeline.positionTurn.wait(lock, [&] { return pipeline.blocksPlaced == number; });
+      start = pipeline.position;
+      pipeline.position =
+          static_cast<std::int32_t>((static_cast<std::size_t>(start) + letters) % machinePeriod);
+      pipeline.lastWasLineEnd = text.back() == '\n';
+      ++pipeline.blocksPlaced;
+    }
+    pipeline.positionTurn.notify_all();
+    encipherFromPosition(pipeline.table, start, text, block.get());
     {
       std::unique_lock lock(pipeline.writeMutex);
       pipeline.writeTurn.wait(lock, [&] { return pipeline.nextToWrite == number; });
       // After a failed write nothing more is written, but the input is still read to its end:
       // the machine moves on by every letter of the file.
-      if (pipeline.writeError == 0 &&
-          !writeAll(pipeline.output.get(), std::string_view(block.data(), length))) {
+      if (pipeline.writeError == 0 && !writeAll(pipeline.output.get(), text)) {
         pipeline.writeError = errno;
       }
       ++pipeline.nextToWrite;
@@ -105,24 +122,25 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   if (!readTypedWord(in, inputfile) || in.eof()) return FileModeOutcome::inputEnded;
 
   const FileDescriptor fin = openFile(inputfile, O_RDONLY);
-  std::vector<char> block(blockSize);
+  Block block = newBlock();
   // The first block is read at once, so that a file that opens but cannot be read (a directory)
   // is refused like one that does not open.
-  const ssize_t firstBlock = fin.isOpen() ? readSome(fin.get(), block.data(), block.size()) : -1;
+  const ssize_t firstBlock = fin.isOpen() ? readSome(fin.get(), block.get(), blockSize) : -1;
   if (firstBlock < 0) {
     reportFileError(err, fin.isOpen() ? "read error in" : "cannot open", inputfile, errno);
     writeUnableToOpenFile(out);
     return FileModeOutcome::inputUnusable;
   }
   // All the memory the work takes is taken before the output is opened: when there is not enough,
-  // the program ends with the output file as it was.
+  // the program ends with the output file as it was. An empty file moves nothing and needs no
+  // table (nor the time to build it).
   CipherTableKey key;
   const std::uint8_t* table =
-      tableApplies(machine, key) ? cipherTableFor(cipherTable, key) : nullptr;
-  std::vector<char> otherBlock(table != nullptr ? blockSize : 0);
-  std::vector<char> ownBlock(table != nullptr ? blockSize : 0);
+      firstBlock > 0 && tableApplies(machine, key) ? cipherTableFor(cipherTable, key) : nullptr;
+  Block otherBlock = table != nullptr ? newBlock() : nullptr;
+  Block ownBlock = table != nullptr ? newBlock() : nullptr;
   std::string enciphered;
-  if (table == nullptr) enciphered.reserve(blockSize);
+  if (table == nullptr && firstBlock > 0) enciphered.reserve(blockSize);
 
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
@@ -159,7 +177,7 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     // threads, say) instead of throwing: one thread then does all the work, more slowly.
     struct Helper {
       BlockPipeline* pipeline;
-      std::vector<char>* block;
+      Block* block;
     } helper{&pipeline, &otherBlock};
     pthread_t other{};
     const bool helped = ::pthread_create(
@@ -181,12 +199,12 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     ssize_t got = firstBlock;
     while (got > 0) {
       progress.advance(static_cast<std::uint64_t>(got));
-      const std::string_view text(block.data(), static_cast<std::size_t>(got));
+      const std::string_view text(block.get(), static_cast<std::size_t>(got));
       enciphered.clear();
       encipherTextLetterByLetter(machine, text, enciphered, out);
       lastWasLineEnd = text.back() == '\n';
       if (writeError == 0 && !writeAll(fout.get(), enciphered)) writeError = errno;
-      got = readSome(fin.get(), block.data(), block.size());
+      got = readSome(fin.get(), block.get(), blockSize);
     }
     if (got < 0) readError = errno;
   }

@@ -13,6 +13,7 @@
 #include "core/cipher_table.h"
 #include "core/signal_path.h"
 #include "core/text_cipher.h"
+#include "core/text_loops.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
@@ -36,7 +37,7 @@ std::string sampleText() {
       text += static_cast<char>((capital ? 'A' : 'a') + random() % 26);
     }
     if (random() % 8 == 0) text += ",.;!?"[random() % 5];
-    if (random() % 30 == 0) text += " " + std::to_string(random() % 10000);
+    if (random() % 30 == 0) (text += ' ') += std::to_string(random() % 10000);
     lineLength += length + 1;
     if (lineLength > 70) {
       text += '\n';
@@ -90,8 +91,15 @@ void BM_EncipherTextPerMebibyte(benchmark::State& state) {
 }
 BENCHMARK(BM_EncipherTextPerMebibyte)->Arg(1 << 16)->Arg(80)->Unit(benchmark::kMillisecond);
 
-// The table loop alone over a mebibyte, in place, as file mode runs it on each half of a block.
+// Each text loop alone over a mebibyte, in place, as file mode runs it on a block (argument: the
+// loop's place in `allTextLoops`), to see which is the fastest on a processor.
 void BM_EncipherFromPositionPerMebibyte(benchmark::State& state) {
+  const TextLoop loop = allTextLoops[static_cast<std::size_t>(state.range(0))];
+  state.SetLabel(std::string(textLoopName(loop)));
+  if (!whyTextLoopCannotRun(loop).empty()) {
+    state.SkipWithError(std::string(whyTextLoopCannotRun(loop)).c_str());
+    return;
+  }
   CipherTableCache cipherTable;
   CipherTableKey key;
   tableApplies(sampleMachine(), key);
@@ -99,12 +107,14 @@ void BM_EncipherFromPositionPerMebibyte(benchmark::State& state) {
   std::string text = sampleText();
   std::int32_t position = 0;
   for (auto _ : state) {
-    position = encipherFromPosition(table, position, text, text.data());
+    position = encipherFromPositionWith(loop, table, position, text, text.data());
     benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_EncipherFromPositionPerMebibyte)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncipherFromPositionPerMebibyte)
+    ->DenseRange(0, static_cast<int>(allTextLoops.size()) - 1)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_CountLettersPerMebibyte(benchmark::State& state) {
   const std::string text = sampleText();

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Builds vexilo three ways and measures file mode in each beside `tr` and `cat` on the same files,
-# then start-up beside `cat` of the store files; prints median wall times, peak resident memory
-# and ratios.
+# Builds vexilo four ways and measures file mode in each beside `tr` and `dd bs=128K` (a copy in
+# user space: it reads and writes every byte and changes none) on the same files, then start-up
+# beside `cat` of the store files; prints median wall times, peak resident memory and ratios.
 #
 #   bench/run.sh [RUNS]
 #
-# The three builds: the default preset's flags (RelWithDebInfo, -O2), a Release build with g++
-# (-O3) and a build with clang++-14 (RelWithDebInfo, -O2), each of the program alone, in
-# build-bench/ (or the directory VEXILO_BENCH_BUILDS names). RUNS is the number of rounds
-# (default 7): each round runs every command once, in turns, so that a change in the load of the
-# machine meets all of them alike; a ratio is the median of the rounds' ratios. The inputs
+# The four builds: the default preset's flags (RelWithDebInfo, -O2), a Release build with g++
+# (-O3), a build with clang++-14 (RelWithDebInfo, -O2) and the default preset's flags with the
+# portable loop alone (-DVEXILO_VECTOR_LOOPS=OFF, what a processor without a vector loop runs),
+# each of the program alone, in build-bench/ (or the directory VEXILO_BENCH_BUILDS names). RUNS is
+# the number of rounds (default 7, at least 5): each round runs every command once, in turns
+# (A B C A B C ...), so that a change in the load of the machine meets all of them alike; a ratio
+# is the median of the rounds' ratios. Every run writes a new output file: the last run's output
+# is removed after it, outside the times, so that no run pays for truncating another's. The inputs
 # (about 420 MiB) are generated into a temporary directory, which is removed at the end; when
 # VEXILO_BENCH_INPUTS names a directory, they are generated there once and kept for later runs.
 # Needs cmake, g++, clang++-14 and /usr/bin/time (Debian package time).
@@ -17,6 +20,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs="${1:-7}"
+((runs >= 5)) || { echo "RUNS must be 5 or more: a median of fewer says little" >&2; exit 1; }
 builds="${VEXILO_BENCH_BUILDS:-$root/build-bench}"
 [[ -x /usr/bin/time ]] || { echo "needs /usr/bin/time (Debian package time)" >&2; exit 1; }
 peakLimitKiB=$((16 * 1024))
@@ -31,11 +35,12 @@ fi
 
 # ---- builds ---------------------------------------------------------------------------------
 
-buildNames=(default release clang)
-buildLabels=("default preset, g++ -O2" "Release, g++ -O3" "clang++-14 -O2")
+buildNames=(default release clang portable)
+buildLabels=("default preset, g++ -O2" "Release, g++ -O3" "clang++-14 -O2" "portable loop only")
 buildFlags=("-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXILO_WARNINGS_AS_ERRORS=ON"
             "-DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++"
-            "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14")
+            "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14"
+            "-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXILO_WARNINGS_AS_ERRORS=ON -DVEXILO_VECTOR_LOOPS=OFF")
 mkdir -p "$builds"
 for ((b = 0; b < ${#buildNames[@]}; ++b)); do
   dir="$builds/${buildNames[b]}"
@@ -159,6 +164,7 @@ compare() {  # dir yardsticks {label stdinFile shellCommand}...
       line+="$((end - start)) "
       rss=$(tail -n 1 "$work/rss")
       ((rss > peaks[i])) && peaks[i]=$rss
+      rm -f "$dir"/*.out
     done
     echo "$line" >> "$work/times"
   done
@@ -188,16 +194,18 @@ echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /p
 echo "rounds: $runs, each command once per round (median wall time, median of the rounds' ratios)"
 cat "$work"/small/*.txt "$work"/full/*.txt > /dev/null  # into the page cache
 
-printf '2\n0\n4\ntext.txt\nout.txt\n1\n' > "$work/text.in"
-printf '2\n0\n4\nflat.txt\nout.txt\n1\n' > "$work/flat.in"
+printf '2\n0\n4\ntext.txt\nvexilo.out\n1\n' > "$work/text.in"
+printf '2\n0\n4\nflat.txt\nvexilo.out\n1\n' > "$work/flat.in"
 printf '1\n' > "$work/random.in"
 printf '2\nFFFF0\n' > "$work/specific.in"
 
 # The enciphered file has the input's size, one byte more when the input's last line has no line end.
 checkOutput() {  # inputName
   local in out
+  (cd "$work/small" && "$builds/default/vexilo" < "$work/${1%.txt}.in" > /dev/null)
   in=$(stat -c %s "$work/small/$1")
-  out=$(stat -c %s "$work/small/out.txt")
+  out=$(stat -c %s "$work/small/vexilo.out")
+  rm -f "$work/small/vexilo.out"
   if ((out != in && out != in + 1)); then
     echo "vexilo wrote $out bytes for the $in of $1" >&2
     exit 1
@@ -205,8 +213,8 @@ checkOutput() {  # inputName
 }
 
 fileMode() {  # inputName
-  local args=("tr a-zA-Z b-zab-za" /dev/null "tr a-zA-Z b-zab-za < $1 > tr.txt"
-              "cat" /dev/null "cat $1 > cat.txt")
+  local args=("tr a-zA-Z b-zab-za" /dev/null "tr a-zA-Z b-zab-za < $1 > tr.out"
+              "dd bs=128K" /dev/null "dd bs=128K if=$1 of=dd.out status=none")
   for ((b = 0; b < ${#buildNames[@]}; ++b)); do
     args+=("vexilo, ${buildLabels[b]}" "$work/${1%.txt}.in" "'$builds/${buildNames[b]}/vexilo'")
   done
@@ -217,7 +225,6 @@ echo "file mode, 64 MiB of text with line ends:"
 fileMode text.txt
 echo "file mode, 256 MiB of text without a line end:"
 fileMode flat.txt
-rm -f "$work/small/out.txt" "$work/small/tr.txt" "$work/small/cat.txt"
 
 echo "start-up to the mode menu, 1048575 settings and 100000 components of each kind:"
 vexilo="$builds/default/vexilo"

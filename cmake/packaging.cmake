@@ -83,5 +83,26 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Depends field comes from the shared libraries that the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package's architecture is the one the compiler builds for, not the building machine's
+# (CPack's default): Debian's name for the compiler's target triple.
+if(CMAKE_CXX_COMPILER_TARGET)
+  set(vexilo_target_triple ${CMAKE_CXX_COMPILER_TARGET})
+else()
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpmachine OUTPUT_VARIABLE vexilo_target_triple
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+find_program(VEXILO_DPKG_ARCHITECTURE dpkg-architecture)
+if(vexilo_target_triple AND VEXILO_DPKG_ARCHITECTURE)
+  execute_process(COMMAND ${VEXILO_DPKG_ARCHITECTURE} -t${vexilo_target_triple} -qDEB_HOST_ARCH
+                  OUTPUT_VARIABLE vexilo_debian_architecture OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET RESULT_VARIABLE vexilo_dpkg_status)
+  if(vexilo_dpkg_status EQUAL 0 AND vexilo_debian_architecture)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${vexilo_debian_architecture})
+  endif()
+endif()
+if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+  message(WARNING "No Debian architecture for the target '${vexilo_target_triple}': "
+                  "the package takes the building machine's")
+endif()
 
 include(CPack)

@@ -41,41 +41,38 @@ struct CipherTableCache {
 // `rotor2Steps` equal to `rotor1Steps` / 26). Fills `key` when it is true.
 bool tableApplies(const Machine& machine, CipherTableKey& key);
 
-// The enciphered letter ('a' to 'z') of each letter index at each machine position: entry
-// position * 26 + index; after them, what the 32-byte loop of `encipherFromPosition` uses. Position
-// p has rotor 1 turned p % 26 places from the key's wiring, rotor 2 p / 26 % 26 places and rotor 3
-// p / 676 places.
+// Where things stand in a table of `buildCipherTable`, in bytes from its start. First a row of 26
+// enciphered letters ('a' to 'z') for each machine position p, at p * 26: p has rotor 1 turned
+// p % 26 places from the key's wiring, rotor 2 p / 26 % 26 places and rotor 3 p / 676 places.
+// After the rows, what the vector loops use, in maps of 64 bytes that each give 26 values: for
+// each of the 676 positions of rotors 2 and 3, and once more for the first three after the last
+// (for letters that step rotor 2 within one block), the map from the signal entering rotor 1 at
+// its key's wiring to the signal leaving it backwards; then the plugboard's wiring, and the
+// plugboard's wiring as letters 'a' to 'z'. A map holds at bytes 0 to 15 its values 0 to 15, at
+// 16 to 25 its values 16 to 25 each XORed with the value 16 places before it (so that two 16-byte
+// shuffles and an XOR look up any index), and from byte `mapPlainValues` its 26 values as they
+// are (for loops that look up 32 or 64 bytes at once).
+namespace table_layout {
+inline constexpr std::size_t rowSize = alphabetSize;
+inline constexpr std::size_t rowsSize = std::size_t{machinePeriod} * rowSize;
+inline constexpr std::size_t mapSize = 64;
+inline constexpr std::size_t mapPlainValues = 32;
+inline constexpr std::size_t innerMapCount = rotor2Period + 3;
+inline constexpr std::size_t plugboardMap = rowsSize + innerMapCount * mapSize;
+inline constexpr std::size_t plugboardLetterMap = plugboardMap + mapSize;
+inline constexpr std::size_t tableSize = plugboardLetterMap + mapSize;
+
+// The map of rotors 2 and 3 at position `outer` (0 to 678) of theirs, seen from rotor 1.
+inline const std::uint8_t* innerMap(const std::uint8_t* table, std::int32_t outer) {
+  return table + rowsSize + static_cast<std::size_t>(outer) * mapSize;
+}
+}  // namespace table_layout
+
+// The table of `key` as `table_layout` lays it out.
 std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key);
 
 // The table of `key`, built into `cache` unless it holds it already; valid until `cache` changes.
 const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey& key);
-
-// The number of letters a to z and A to Z in `text`: how far the machine moves while it is
-// enciphered. Uses the processor's vector instructions where the build allows them.
-std::size_t countLetters(std::string_view text);
-
-// As `countLetters`, one byte at a time on every processor.
-std::size_t countLettersOneByOne(std::string_view text);
-
-// Writes `text` enciphered through `table` (of `buildCipherTable`) from machine position `position`
-// (0 to 17575) to `out`, which has room for `text.size()` bytes and may be `text` itself; returns
-// the position after the last letter. Parts of a text counted with `countLetters` can thus be
-// enciphered apart, each from its own start.
-// Takes the widest loop of `TextLoop` that the processor has.
-std::int32_t encipherFromPosition(const std::uint8_t* table, std::int32_t position,
-                                  std::string_view text, char* out);
-
-// The loops of `encipherFromPosition`: one byte at a time on every processor; 32 bytes at a time
-// with AVX2's byte shuffles; 64 at a time with AVX-512's byte permutations (VBMI and VBMI2). The
-// vector loops leave the last bytes of a text that do not fill a block to the first.
-enum class TextLoop { oneByOne, avx2, avx512 };
-
-// True when the processor can run `loop`.
-bool textLoopAvailable(TextLoop loop);
-
-// As `encipherFromPosition`, with `loop`, which must be available.
-std::int32_t encipherFromPositionWith(TextLoop loop, const std::uint8_t* table,
-                                      std::int32_t position, std::string_view text, char* out);
 
 // Turns `machine`'s rotors and sets its counters to position `position` of the machine whose key
 // is `key`, as `advanceMachine` leaves them after that many letters from the key's start.

@@ -279,9 +279,10 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
         if (!window.load(searchEnd)) return readFailed();
       }
       const char* const from = window.at(window.start);
-      const void* found = ::memrchr(from, '\n', static_cast<std::size_t>(searchEnd - window.start));
-      if (found != nullptr) {
-        lineStart = window.start + (static_cast<const char*>(found) - from) + 1;
+      const std::string_view searched(from, static_cast<std::size_t>(searchEnd - window.start));
+      const std::size_t found = searched.rfind('\n');
+      if (found != std::string_view::npos) {
+        lineStart = window.start + static_cast<std::int64_t>(found) + 1;
         break;
       }
       searchEnd = window.start;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/cipher_table.h"
+#include "core/text_loops.h"
 #include "tests/support/test_machines.h"
 
 namespace vexilo {
@@ -270,14 +271,20 @@ TEST(TextCipherTest, BrokenMachinesGoLetterByLetterWithTheirFailureLinesInPlace)
   EXPECT_GE(casesWithFailureLines, 6);
 }
 
-// File mode hands the halves of a block to two threads: each part is enciphered from the position
-// that the letters counted before it give, by vector instructions and by the plain loop alike.
-TEST(TextCipherTest, PartsEncipheredApartFromCountedPositionsMatchLetterByLetter) {
+// Each text loop against the letter-by-letter path. File mode hands blocks to two threads: each
+// part is enciphered from the position that the letters counted before it give.
+class TextLoopTest : public ::testing::TestWithParam<TextLoop> {};
+
+TEST_P(TextLoopTest, PartsEncipheredApartFromCountedPositionsMatchLetterByLetter) {
+  const TextLoop loop = GetParam();
+  if (const std::string_view why = whyTextLoopCannotRun(loop); !why.empty()) {
+    GTEST_SKIP() << textLoopName(loop) << ": " << why;
+  }
   std::mt19937 random(2026);
   for (int draw = 0; draw < 8; ++draw) {
     const Machine machine = steppedBy(randomMachine(random), draw * 2203);
     // Long enough for the machine to pass its start again inside one part; some of only letters,
-    // where rotor 2 steps twice within 32 bytes.
+    // where rotor 2 steps within every block of a vector loop.
     std::string text = randomText(random, draw < 2 ? 30000 : 3000);
     if (draw % 3 == 2) std::erase_if(text, [](char c) { return letterIndex(c) < 0; });
     Machine reference = machine;
@@ -291,36 +298,28 @@ TEST(TextCipherTest, PartsEncipheredApartFromCountedPositionsMatchLetterByLetter
     const std::uint8_t* table = cipherTableFor(cache, key);
     std::string enciphered = text;  // enciphered in place, as file mode does
     std::int32_t position = machine.rotor1Steps;
-    std::vector<std::size_t> partEnds;
-    while (partEnds.empty() || partEnds.back() < text.size()) {
-      const std::size_t length = std::uniform_int_distribution<std::size_t>(0, 5000)(random);
-      partEnds.push_back(std::min(text.size(), (partEnds.empty() ? 0 : partEnds.back()) + length));
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const std::size_t end = std::min(
+          text.size(), start + std::uniform_int_distribution<std::size_t>(0, 5000)(random));
+      const std::string_view part = std::string_view(text).substr(start, end - start);
+      const std::size_t letters = countLettersWith(loop, part);
+      ASSERT_EQ(letters, letterCount(std::string(part))) << "draw " << draw;
+      const std::int32_t after =
+          encipherFromPositionWith(loop, table, position, part, &enciphered[start]);
+      ASSERT_EQ(after, (position + static_cast<std::int32_t>(letters)) % machinePeriod);
+      position = after;
+      start = end;
     }
-    for (const TextLoop loop : {TextLoop::oneByOne, TextLoop::avx2, TextLoop::avx512}) {
-      if (!textLoopAvailable(loop)) continue;
-      const std::string name =
-          "loop " + std::to_string(static_cast<int>(loop)) + ", draw " + std::to_string(draw);
-      enciphered = text;
-      position = machine.rotor1Steps;
-      std::size_t start = 0;
-      for (const std::size_t end : partEnds) {
-        const std::string_view part = std::string_view(text).substr(start, end - start);
-        const std::size_t letters = countLetters(part);
-        ASSERT_EQ(letters, countLettersOneByOne(part)) << name;
-        ASSERT_EQ(letters, letterCount(std::string(part))) << name;
-        const std::int32_t after =
-            encipherFromPositionWith(loop, table, position, part, &enciphered[start]);
-        ASSERT_EQ(after, (position + static_cast<std::int32_t>(letters)) % machinePeriod) << name;
-        position = after;
-        start = end;
-      }
-      EXPECT_EQ(enciphered, expected) << name;
-    }
+    EXPECT_EQ(enciphered, expected) << "draw " << draw;
     Machine moved = machine;
     moveMachineTo(moved, key, position);
     expectSameMachine(moved, reference, "parts " + std::to_string(draw));
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryLoop, TextLoopTest, ::testing::ValuesIn(allTextLoops),
+                         [](const auto& info) { return std::string(textLoopName(info.param)); });
 
 TEST(TextCipherTest, EmptyTextAndTextWithoutLettersMoveNothing) {
   std::mt19937 random(1);

@@ -48,7 +48,7 @@ TEST(FileModeSessionTest, EveryOutputLineEndsInALineEndAndOnlyLettersChange) {
 }
 
 TEST(FileModeSessionTest, LargeFilesAreEncipheredWholeAcrossEveryReadBoundary) {
-  // Blocks of a mebibyte, enciphered by two threads each from the position the letters before it
+  // Blocks of 128 KiB, enciphered by two threads each from the position the letters before it
   // give.
   for (const std::size_t size : {65537U, 1048577U, 2621447U}) {
     for (const bool lineEnded : {false, true}) {

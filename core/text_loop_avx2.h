@@ -1,0 +1,18 @@
+// The text loop that enciphers 32 bytes at a time with AVX2's byte shuffles, on x86 processors that
+// have them.
+#ifndef VEXILO_CORE_TEXT_LOOP_AVX2_H_
+#define VEXILO_CORE_TEXT_LOOP_AVX2_H_
+
+#include <cstdint>
+#include <string_view>
+
+namespace vexilo {
+
+// As `encipherFromPosition` of text_loops.h; the bytes after the last whole block of 32 go through
+// the portable loop. Only in builds with VEXILO_X86_LOOPS (core/processor.h).
+std::int32_t encipherAvx2(const std::uint8_t* table, std::int32_t position, std::string_view text,
+                          char* out);
+
+}  // namespace vexilo
+
+#endif  // VEXILO_CORE_TEXT_LOOP_AVX2_H_
