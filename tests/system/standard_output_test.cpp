@@ -12,18 +12,20 @@ namespace {
 TEST(StandardOutputTest, AFullDeviceIsReportedWithStatusOneAndAClosedPipeEndsQuietly) {
   const ScopedTempDir directory;
   const struct {
-    std::string shellCommand;  // $0 is the program
+    std::string shellCommand;  // "$@" starts the program
     std::string standardError;
     int exitStatus;
   } cases[] = {
-      {"exec \"$0\" > /dev/full",
+      {"exec \"$@\" > /dev/full",
        "vexilo: write error on standard output: No space left on device\n", 1},
       // The status of the pipe is that of `head`; the program ends by its signal, saying nothing.
-      {"\"$0\" | head -c 10 > /dev/null", "", 0},
+      {"\"$@\" | head -c 10 > /dev/null", "", 0},
   };
   for (const auto& c : cases) {
     ProgramOptions shell;
-    shell.arguments = {"-c", c.shellCommand, VEXILO_BINARY};
+    shell.arguments = {"-c", c.shellCommand, "sh"};
+    for (const std::string& word : programCommand()) shell.arguments.push_back(word);
+    shell.hostProgram = true;
     const ProgramRun run = runProgram("1\n3\nsome words\n2\nmore\n1\n1\n", 20.0, "/bin/sh", shell);
     EXPECT_EQ(run.standardError, c.standardError) << c.shellCommand;
     EXPECT_EQ(run.exitStatus, c.exitStatus) << c.shellCommand;
