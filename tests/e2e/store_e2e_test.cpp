@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <utility>
 
@@ -197,6 +198,27 @@ TEST(StoreSessionTest, AnUnreadableLastRegistryLineWithoutLineEndGetsItsLineEndB
   // The next-free-ID reader passes over the line once.
   EXPECT_EQ(splitLines(run.standardError).size(), 1U) << run.standardError;
   EXPECT_NE(run.standardError.find(registryFile), std::string::npos);
+}
+
+// A 32-bit build could not open a store file of 2 GiB or more ("Value too large for defined data
+// type") and so found no setting in it.
+TEST(StoreSessionTest, ASettingAfterARegistryLineOfMoreThanTwoGibibytesIsFound) {
+  // In memory where there is a tmpfs: on a disk's file system the first read of the hole fills
+  // 2.2 GB of page cache, which takes seconds.
+  const ScopedTempDir dir(std::filesystem::is_directory("/dev/shm")
+                              ? std::filesystem::path("/dev/shm")
+                              : std::filesystem::temp_directory_path());
+  writeKnownStore();
+  // A first line of 2.2 GB of zero bytes, a hole that takes no room on the disk.
+  writeFile(registryFile, "");
+  std::filesystem::resize_file(registryFile, 2'200'000'000);
+  std::ofstream(registryFile, std::ios::app) << "\n" << knownRegistry();
+  MachineModel model(setting1A());
+  const ProgramRun run = runProgram("2 1A\n1\na-\n1\n", 120.0);
+  EXPECT_EQ(run.standardOutput, start1A() + modeMenu + letterPrompt + model.quickLetter('a') +
+                                    letterPrompt + exitQuestion);
+  EXPECT_EQ(run.standardError,
+            "vexilo: " + registryFile + ": line 1 passed over: its ID cannot be read\n");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ struct CommandRun {
 inline CommandRun runCommand(const std::string& command) {
   ProgramOptions options;
   options.arguments = {"-c", command};
+  options.hostProgram = true;
   const ProgramRun run = runProgram("", 110.0, "/bin/sh", options);
   return {run.standardOutput, run.exitStatus};
 }

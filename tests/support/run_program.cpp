@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -36,13 +37,23 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
         });
     if (!replaced) environment.emplace_back(*variable);
   }
+  std::vector<std::string> words =
+      options.hostProgram ? std::vector<std::string>{program} : programCommand(program);
+  // The emulator, a program of the host, would take the target's loader variables as its own:
+  // it passes them on to the program it runs instead.
+  if (words.size() > 1) {
+    std::erase_if(environment, [&](const std::string& variable) {
+      if (!variable.starts_with("LD_")) return false;
+      words.insert(words.end() - 1, {"-E", variable});
+      return true;
+    });
+  }
   std::vector<char*> environmentPointers;
   for (std::string& variable : environment) environmentPointers.push_back(variable.data());
   environmentPointers.push_back(nullptr);
-  std::vector<char*> arguments = {const_cast<char*>(program.c_str())};
-  for (const std::string& argument : options.arguments) {
-    arguments.push_back(const_cast<char*>(argument.c_str()));
-  }
+  words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
   arguments.push_back(nullptr);
 
   const pid_t child = ::fork();
@@ -63,13 +74,30 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
     }
     // The program starts with the signals it would get from a shell: none ignored.
     ::signal(SIGPIPE, SIG_DFL);
-    ::execve(program.c_str(), arguments.data(), environmentPointers.data());
+    ::execve(arguments[0], arguments.data(), environmentPointers.data());
     ::_exit(127);
   }
   return child;
 }
 
 }  // namespace
+
+std::vector<std::string> programCommand(const std::string& program) {
+  std::vector<std::string> words;
+  std::istringstream launcher(VEXILO_LAUNCHER);
+  for (std::string word; launcher >> word;) words.push_back(word);
+  words.push_back(program);
+  return words;
+}
+
+std::string programCommandLine(const std::string& program) {
+  std::string line;
+  for (const std::string& word : programCommand(program)) {
+    if (!line.empty()) line += ' ';
+    line += word;
+  }
+  return line;
+}
 
 pid_t startProgram(const std::string& standardInput, const std::string& program,
                    const ProgramOptions& options) {

@@ -25,7 +25,16 @@ struct ProgramOptions {
   std::optional<unsigned long> fileSizeLimit;      // in bytes, as `ulimit -f` sets it
   std::optional<unsigned long> addressSpaceLimit;  // in bytes, as `ulimit -v` sets it
   int standardErrorTo = -1;  // a descriptor standard error goes to instead of being captured
+  bool hostProgram = false;  // a program of the machine running the tests (the shell), which a
+                             // cross build's tests start without the emulator
 };
+
+// The words that start `program`, the built vexilo or a copy of it: in a cross build, the emulator
+// that runs the tests (CMake's CMAKE_CROSSCOMPILING_EMULATOR) comes first.
+std::vector<std::string> programCommand(const std::string& program = VEXILO_BINARY);
+
+// The same words as one shell command line (no word holds a blank or a quote).
+std::string programCommandLine(const std::string& program = VEXILO_BINARY);
 
 // Runs `program` (the built vexilo by default) with `standardInput` as its whole standard input,
 // which then ends; kills it after `timeLimitSeconds`.

@@ -9,8 +9,9 @@
 
 namespace vexilo::testing {
 
-ScopedTempDir::ScopedTempDir() : previous_(std::filesystem::current_path()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vexilo-test-XXXXXX").string();
+ScopedTempDir::ScopedTempDir(const std::filesystem::path& parent)
+    : previous_(std::filesystem::current_path()) {
+  std::string pattern = (parent / "vexilo-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) std::abort();
   path_ = pattern;
   std::filesystem::current_path(path_);

@@ -9,7 +9,8 @@ namespace vexilo::testing {
 
 class ScopedTempDir {
  public:
-  ScopedTempDir();
+  explicit ScopedTempDir(
+      const std::filesystem::path& parent = std::filesystem::temp_directory_path());
   ~ScopedTempDir();
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;

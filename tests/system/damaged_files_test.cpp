@@ -258,7 +258,7 @@ class UnreadableFileRunner {
               ("vexilo-as-nobody-" + std::to_string(::getpid()) + ".sh");
     writeFile(script_, std::string("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 "
                                    "--clear-groups ") +
-                           VEXILO_BINARY + "\n");
+                           programCommandLine() + "\n");
     ::chmod(script_.c_str(), 0755);
   }
   ~UnreadableFileRunner() {
@@ -278,7 +278,9 @@ class UnreadableFileRunner {
         ::chmod(entry.path().c_str(), 0666);
       }
     }
-    return runProgram(input, runTimeLimit, script_.string());
+    ProgramOptions script;
+    script.hostProgram = true;
+    return runProgram(input, runTimeLimit, script_.string(), script);
   }
 
  private:

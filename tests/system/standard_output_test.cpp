@@ -14,28 +14,30 @@ namespace {
 
 TEST(StandardOutputTest, StatusAndStreamsAreWhatAShellExpects) {
   const struct {
-    std::string shellCommand;  // $0 is the program
+    std::string shellCommand;  // "$@" starts the program
     std::string outputStart;   // what standard output starts with
     std::string standardError;
     int exitStatus;
     bool session;  // a session runs: its random setting makes the store
   } cases[] = {
-      {"exec \"$0\" > /dev/full", "",
+      {"exec \"$@\" > /dev/full", "",
        "vexilo: write error on standard output: No space left on device\n", 1, true},
       // The status of the pipe is that of `head`; the program ends by its signal, saying nothing.
-      {"\"$0\" | head -c 10 > /dev/null", "", "", 0, true},
+      {"\"$@\" | head -c 10 > /dev/null", "", "", 0, true},
       // A caller that ignores the signal once got status 0 and no word from a closed pipe.
-      {"trap '' PIPE; { \"$0\"; echo $? > status; } | head -c 10 > /dev/null; exit $(cat status)",
+      {"trap '' PIPE; { \"$@\"; echo $? > status; } | head -c 10 > /dev/null; exit $(cat status)",
        "", "vexilo: write error on standard output: Broken pipe\n", 1, true},
-      {"\"$0\" --help", "Usage: vexilo [--help | --version]\n", "", 0, false},
-      {"\"$0\" --version extra", "vexilo " VEXILO_VERSION "\n", "", 0, false},
+      {"\"$@\" --help", "Usage: vexilo [--help | --version]\n", "", 0, false},
+      {"\"$@\" --version extra", "vexilo " VEXILO_VERSION "\n", "", 0, false},
   };
   // More output than a pipe holds: the program writes on after `head` has gone.
   const std::string input = "1\n3\n" + std::string(1 << 18, 'w') + "\n2\nmore\n1\n1\n";
   for (const auto& c : cases) {
     const ScopedTempDir directory;
     ProgramOptions shell;
-    shell.arguments = {"-c", c.shellCommand, VEXILO_BINARY};
+    shell.arguments = {"-c", c.shellCommand, "sh"};
+    for (const std::string& word : programCommand()) shell.arguments.push_back(word);
+    shell.hostProgram = true;
     const ProgramRun run = runProgram(input, 20.0, "/bin/sh", shell);
     EXPECT_TRUE(run.standardOutput.starts_with(c.outputStart)) << run.standardOutput;
     EXPECT_EQ(run.standardError, c.standardError) << c.shellCommand;

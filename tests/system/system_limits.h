@@ -1,5 +1,5 @@
-// How hard the system tests push: the sanitizer build runs each program many times slower, so it
-// makes fewer runs of the same kinds.
+// How hard the system tests push: the sanitizer build and a cross build under qemu-user run each
+// program many times slower, so they make fewer runs of the same kinds.
 #ifndef VEXILO_TESTS_SYSTEM_SYSTEM_LIMITS_H_
 #define VEXILO_TESTS_SYSTEM_SYSTEM_LIMITS_H_
 
@@ -11,7 +11,7 @@ inline constexpr bool quickSystemTests = true;
 inline constexpr bool quickSystemTests = false;
 #endif
 
-// `full` runs in the release build, `quick` in the sanitizer build.
+// `full` runs in the release build, `quick` in the sanitizer and cross builds.
 constexpr int runsFor(int full, int quick) { return quickSystemTests ? quick : full; }
 
 }  // namespace vexilo::testing
