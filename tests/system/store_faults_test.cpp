@@ -174,9 +174,8 @@ TEST(StoreFaultsTest, AReadErrorInFileModeAddsNoLineEndToTheOutput) {
   writeKnownStore();
   writeFile("in.txt", "abc\ndef");
   ProgramOptions failingRead;
-  failingRead.environment = {"LD_PRELOAD=" VEXILO_FULL_DISK_LIBRARY,
-                             "VEXILO_FAULT_FILE=in.txt", "VEXILO_FAILING_READ_AFTER=5",
-                             sanitizerOptions()};
+  failingRead.environment = {"LD_PRELOAD=" VEXILO_FULL_DISK_LIBRARY, "VEXILO_FAULT_FILE=in.txt",
+                             "VEXILO_FAILING_READ_AFTER=5", sanitizerOptions()};
   const ProgramRun run =
       runProgram("2 1A\n4\nin.txt\nout.txt\n1\n", 20.0, VEXILO_BINARY, failingRead);
   EXPECT_EQ(run.exitStatus, 0);
