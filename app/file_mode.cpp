@@ -23,9 +23,9 @@ namespace vexilo {
 namespace {
 
 // Blocks large enough that the work per block (two system calls, three hand-overs between the
-// threads) is small beside the work per byte, and small enough that a block read, enciphered and
-// written stays in the processor's second-level cache; three of them are in memory at once at most.
-constexpr std::size_t blockSize = std::size_t{1} << 17;
+// threads) is small beside the work per byte: paired runs on 256 MiB took a tenth to a third less
+// time with 1 MiB than with 128 KiB. Three of them are in memory at once at most.
+constexpr std::size_t blockSize = std::size_t{1} << 20;
 
 // A block's bytes, left as they are made: the read fills them, and a file shorter than a block
 // never touches (so never maps) the rest. They start at a page boundary, as the page cache's pages
