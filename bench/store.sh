@@ -27,6 +27,12 @@ awk 'BEGIN { for (i = 0; i < 1000000; ++i) print "x" }' > "$work/many/initalSett
 printf '2\n5\n' > "$work/lookup.in"
 printf '1\n' > "$work/random.in"
 
+# The median of the wall times in `times`, then the peak `peak` KiB in MiB.
+medianAndPeak() {
+  printf '%s\n' "${times[@]}" | sort -n | awk -v n="$runs" '{ t[NR] = $1 } END { print t[int((n + 1) / 2)] }'
+  awk -v k="$peak" 'BEGIN { print k / 1024 }'
+}
+
 # Runs one session `runs` times and prints its median wall time, peak memory and error lines.
 measure() {  # label dir stdinFile
   local times=() peak=0 i rss size
@@ -41,8 +47,7 @@ measure() {  # label dir stdinFile
     ((rss > peak)) && peak=$rss
   done
   printf '  %-52s %6.2f s  peak %6.1f MiB  %d lines on standard error\n' "$1" \
-    "$(printf '%s\n' "${times[@]}" | sort -n | awk -v n="$runs" '{ t[NR] = $1 } END { print t[int((n + 1) / 2)] }')" \
-    "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$(wc -l < "$work/err")"
+    $(medianAndPeak) "$(wc -l < "$work/err")"
 }
 
 echo "runs per session: $runs (median wall time, largest peak)"
@@ -70,9 +75,8 @@ measureTyped() {  # label stdinFile
     times+=("$seconds")
     ((rss > peak)) && peak=$rss
   done
-  printf '  %-52s %6.2f s  peak %6.1f MiB%s\n' "$1" \
-    "$(printf '%s\n' "${times[@]}" | sort -n | awk -v n="$runs" '{ t[NR] = $1 } END { print t[int((n + 1) / 2)] }')" \
-    "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$( ((peak <= 16 * 1024)) || echo '  OVER 16 MiB')"
+  printf '  %-52s %6.2f s  peak %6.1f MiB%s\n' "$1" $(medianAndPeak) \
+    "$( ((peak <= 16 * 1024)) || echo '  OVER 16 MiB')"
 }
 
 measureTyped "a 100 MB setting ID" "$work/id.in"
