@@ -6,14 +6,33 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "store/file_system.h"
 
 namespace vexilo {
 namespace {
+
+// Offset of the last line end in `text`, or npos. Eight bytes are tested at a time, as one word in
+// which a byte equal to the line end becomes zero: a byte loop back over a line of a gigabyte
+// takes seconds.
+std::size_t lastLineEnd(std::string_view text) {
+  constexpr std::uint64_t ones = 0x0101010101010101U;
+  constexpr std::uint64_t highBits = 0x8080808080808080U;
+  std::size_t end = text.size();
+  while (end >= sizeof(std::uint64_t)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + end - sizeof word, sizeof word);
+    const std::uint64_t lineEndsZeroed = word ^ (ones * static_cast<std::uint8_t>('\n'));
+    if (((lineEndsZeroed - ones) & ~lineEndsZeroed & highBits) != 0) break;
+    end -= sizeof word;
+  }
+  return text.substr(0, end).rfind('\n');
+}
 
 constexpr std::size_t readBlockSize = 1 << 16;
 
@@ -279,8 +298,8 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
         if (!window.load(searchEnd)) return readFailed();
       }
       const char* const from = window.at(window.start);
-      const std::string_view searched(from, static_cast<std::size_t>(searchEnd - window.start));
-      const std::size_t found = searched.rfind('\n');
+      const std::size_t found =
+          lastLineEnd(std::string_view(from, static_cast<std::size_t>(searchEnd - window.start)));
       if (found != std::string_view::npos) {
         lineStart = window.start + static_cast<std::int64_t>(found) + 1;
         break;
