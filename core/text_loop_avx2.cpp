@@ -5,6 +5,7 @@
 #if defined(VEXILO_X86_LOOPS)
 #include <immintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -102,6 +103,41 @@ VEXILO_AVX2 std::int32_t encipherThirtyTwoAtATime(const std::uint8_t* table, std
 }
 
 }  // namespace
+
+VEXILO_AVX2 std::size_t countLettersAvx2(std::string_view text) {
+  const char* next = text.data();
+  const char* const end = next + text.size();
+  std::size_t count = 0;
+  const __m256i caseBit = _mm256_set1_epi8(static_cast<char>(letterCaseBit));
+  const __m256i shift = _mm256_set1_epi8(static_cast<char>(128 - firstLetter));
+  const __m256i bound = _mm256_set1_epi8(static_cast<char>(alphabetSize - 128));
+  while (end - next >= 64) {
+    // Each byte of the two counts adds up the letters of its column, at most 255 blocks of 64
+    // at a time; two of them, so that one addition need not wait for the other.
+    __m256i counts = _mm256_setzero_si256();
+    __m256i moreCounts = _mm256_setzero_si256();
+    const std::size_t blocks =
+        std::min<std::size_t>(static_cast<std::size_t>(end - next) / 64, 255);
+    for (std::size_t block = 0; block < blocks; ++block, next += 64) {
+      const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(next));
+      const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(next + 32));
+      // A letter as core/letter.h has it; below 26 unsigned is a signed compare once 128 is added.
+      counts = _mm256_sub_epi8(
+          counts,
+          _mm256_cmpgt_epi8(bound, _mm256_add_epi8(_mm256_or_si256(first, caseBit), shift)));
+      moreCounts = _mm256_sub_epi8(
+          moreCounts,
+          _mm256_cmpgt_epi8(bound, _mm256_add_epi8(_mm256_or_si256(second, caseBit), shift)));
+    }
+    const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(counts, _mm256_setzero_si256()),
+                                          _mm256_sad_epu8(moreCounts, _mm256_setzero_si256()));
+    const __m128i halves =
+        _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(halves)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(halves, 8)));
+  }
+  return count + countLettersPortable(std::string_view(next, static_cast<std::size_t>(end - next)));
+}
 
 std::int32_t encipherAvx2(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out) {

@@ -3,6 +3,7 @@
 #ifndef VEXILO_CORE_TEXT_LOOP_AVX2_H_
 #define VEXILO_CORE_TEXT_LOOP_AVX2_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace vexilo {
 
 // As `encipherFromPosition` of text_loops.h; the bytes after the last whole block of 32 go through
 // the portable loop. Only in builds with VEXILO_X86_LOOPS (core/processor.h).
+// As `countLetters` of text_loops.h, 64 bytes at a time.
+std::size_t countLettersAvx2(std::string_view text);
+
 std::int32_t encipherAvx2(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out);
 

@@ -68,9 +68,10 @@ std::size_t countLettersWith(TextLoop loop, std::string_view text) {
   switch (loop) {
 #if defined(VEXILO_X86_LOOPS)
     case TextLoop::sse2:
+      return countLettersSse2(text);
     case TextLoop::avx2:
     case TextLoop::avx512:
-      return countLettersSse2(text);
+      return countLettersAvx2(text);
 #endif
 #if defined(VEXILO_NEON_LOOP)
     case TextLoop::neon:
