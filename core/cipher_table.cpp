@@ -11,7 +11,6 @@ namespace {
 using table_layout::mapPlainValues;
 using table_layout::mapSize;
 using table_layout::rowSize;
-using table_layout::rowsSize;
 
 constexpr std::size_t letterCount = alphabetSize;
 
@@ -116,7 +115,7 @@ bool tableApplies(const Machine& machine, CipherTableKey& key) {
   return true;
 }
 
-std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
+std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key, bool withRows) {
   const Wiring& rotor1 = key.rotorWirings[0];
   const Wiring& rotor2 = key.rotorWirings[1];
   const Wiring& rotor3 = key.rotorWirings[2];
@@ -143,7 +142,7 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
     plugboardLetters[letter + letterCount] = plugboardLetters[letter];
   }
 
-  std::vector<std::uint8_t> table(table_layout::tableSize);
+  std::vector<std::uint8_t> table(withRows ? table_layout::tableSize : table_layout::rows);
   storeVectorEntry(table.data() + table_layout::plugboardMap,
                    [&](std::size_t letter) { return plugboard[letter]; });
   storeVectorEntry(table.data() + table_layout::plugboardLetterMap,
@@ -169,14 +168,15 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
           rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])]);
       seenFromRotor1[index + letterCount] = seenFromRotor1[index];
     }
-    std::uint8_t* innerMap = table.data() + rowsSize + static_cast<std::size_t>(outer) * mapSize;
+    std::uint8_t* innerMap = table.data() + static_cast<std::size_t>(outer) * mapSize;
     storeVectorEntry(innerMap, [&](std::size_t index) { return seenFromRotor1[index]; });
     if (outer < 3) {
-      std::copy_n(innerMap, mapSize, table.data() + rowsSize + (rotor2Period + outer) * mapSize);
+      std::copy_n(innerMap, mapSize, table.data() + (rotor2Period + outer) * mapSize);
     }
+    if (!withRows) continue;
     for (std::size_t offset1 = 0; offset1 < letterCount; ++offset1) {
-      std::uint8_t* row =
-          table.data() + (static_cast<std::size_t>(outer) * letterCount + offset1) * rowSize;
+      std::uint8_t* row = table.data() + table_layout::rows +
+                          (static_cast<std::size_t>(outer) * letterCount + offset1) * rowSize;
       for (std::size_t letter = 0; letter < letterCount; ++letter) {
         const std::size_t entering = plugboardIndex[letter] + letterCount - offset1;
         row[letter] = plugboardLetters[seenFromRotor1[entering] + offset1];
@@ -186,10 +186,13 @@ std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key) {
   return table;
 }
 
-const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey& key) {
-  if (cache.table.empty() || !(cache.key == key)) {
-    cache.table = buildCipherTable(key);
+const std::uint8_t* cipherTableFor(CipherTableCache& cache, const CipherTableKey& key,
+                                   TextLoop loop) {
+  const bool withRows = textLoopReadsRows(loop);
+  if (cache.table.empty() || !(cache.key == key) || (withRows && !cache.hasRows)) {
+    cache.table = buildCipherTable(key, withRows);
     cache.key = key;
+    cache.hasRows = withRows;
   }
   return cache.table.data();
 }

@@ -9,11 +9,11 @@
 
 namespace vexilo {
 
-// As `encipherFromPosition` of text_loops.h; the bytes after the last whole block of 32 go through
-// the portable loop. Only in builds with VEXILO_X86_LOOPS (core/processor.h).
-// As `countLetters` of text_loops.h, 64 bytes at a time.
+// As `countLetters` of text_loops.h, 64 bytes at a time. Only in builds with VEXILO_X86_LOOPS
+// (core/processor.h), as is the loop below.
 std::size_t countLettersAvx2(std::string_view text);
 
+// As `encipherFromPosition` of text_loops.h.
 std::int32_t encipherAvx2(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out);
 

@@ -11,7 +11,7 @@
 #include "core/cipher_table.h"
 #include "core/letter.h"
 #include "core/signal_path.h"
-#include "core/text_loop_portable.h"
+#include "core/text_loop_avx2.h"
 
 namespace vexilo {
 namespace {
@@ -99,7 +99,7 @@ std::int32_t encipherAvx512(const std::uint8_t* table, std::int32_t position, st
                             char* out) {
   const std::size_t blocks = text.size() / 64 * 64;
   position = encipherSixtyFourAtATime(table, position, text.data(), blocks, out);
-  return encipherPortable(table, position, text.substr(blocks), out + blocks);
+  return encipherAvx2(table, position, text.substr(blocks), out + blocks);
 }
 
 }  // namespace vexilo

@@ -9,7 +9,8 @@
 namespace vexilo {
 
 // As `encipherFromPosition` of text_loops.h; the bytes after the last whole block of 64 go through
-// the portable loop. Only in builds with VEXILO_X86_LOOPS (core/processor.h).
+// the AVX2 loop, which every processor with these instructions has. Only in builds with
+// VEXILO_X86_LOOPS (core/processor.h).
 std::int32_t encipherAvx512(const std::uint8_t* table, std::int32_t position, std::string_view text,
                             char* out);
 

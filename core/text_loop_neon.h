@@ -9,9 +9,8 @@
 
 namespace vexilo {
 
-// As `countLetters` and `encipherFromPosition` of text_loops.h; the bytes after the last whole
-// block of 16 go through the portable loop. Only in builds with VEXILO_NEON_LOOP
-// (core/processor.h).
+// As `countLetters` and `encipherFromPosition` of text_loops.h. Only in builds with
+// VEXILO_NEON_LOOP (core/processor.h).
 std::size_t countLettersNeon(std::string_view text);
 std::int32_t encipherNeon(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out);

@@ -26,8 +26,9 @@ std::size_t countLettersPortable(std::string_view text) {
 std::int32_t encipherPortable(const std::uint8_t* table, std::int32_t position,
                               std::string_view text, char* out) {
   using table_layout::rowSize;
-  const std::uint8_t* row = table + static_cast<std::size_t>(position) * rowSize;
-  const std::uint8_t* const rowsEnd = table + table_layout::rowsSize;
+  const std::uint8_t* const rows = table + table_layout::rows;
+  const std::uint8_t* const rowsEnd = rows + table_layout::rowsSize;
+  const std::uint8_t* row = rows + static_cast<std::size_t>(position) * rowSize;
   const auto* next = reinterpret_cast<const unsigned char*>(text.data());
   const auto* const end = next + text.size();
   auto* target = reinterpret_cast<unsigned char*>(out);
@@ -47,9 +48,9 @@ std::int32_t encipherPortable(const std::uint8_t* table, std::int32_t position,
       *target = static_cast<unsigned char>(byte ^ ((row[index & keep] ^ byte) & keep));
       row += rowSize & keep;
     }
-    if (row == rowsEnd) row = table;
+    if (row == rowsEnd) row = rows;
   }
-  return static_cast<std::int32_t>(static_cast<std::size_t>(row - table) / rowSize);
+  return static_cast<std::int32_t>(static_cast<std::size_t>(row - rows) / rowSize);
 }
 
 }  // namespace vexilo

@@ -39,7 +39,8 @@ std::string_view whyTextLoopCannotRun(TextLoop loop) {
     case TextLoop::avx2:
       return processorHasAvx2() ? std::string_view{} : notHere;
     case TextLoop::avx512:
-      return processorHasAvx512Vbmi() ? std::string_view{} : notHere;
+      // Its last bytes, fewer than 64, go through the AVX2 loop.
+      return processorHasAvx512Vbmi() && processorHasAvx2() ? std::string_view{} : notHere;
 #endif
 #if defined(VEXILO_NEON_LOOP)
     case TextLoop::neon:
@@ -62,6 +63,10 @@ TextLoop chosenTextLoop() {
     return TextLoop::portable;
   }();
   return chosen;
+}
+
+bool textLoopReadsRows(TextLoop loop) {
+  return loop == TextLoop::portable || loop == TextLoop::sse2;
 }
 
 std::size_t countLettersWith(TextLoop loop, std::string_view text) {

@@ -30,6 +30,10 @@ std::string_view whyTextLoopCannotRun(TextLoop loop);
 // beats the 64-byte one).
 TextLoop chosenTextLoop();
 
+// Whether `loop` reads the rows of the table (`table_layout`): only the loops of one byte at a time
+// do.
+bool textLoopReadsRows(TextLoop loop);
+
 // The number of letters in `text`: how far the machine moves while it is enciphered.
 std::size_t countLetters(std::string_view text);
 std::size_t countLettersWith(TextLoop loop, std::string_view text);
