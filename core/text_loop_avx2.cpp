@@ -83,8 +83,12 @@ VEXILO_AVX2 std::int32_t encipherThirtyTwoAtATime(const std::uint8_t* table, std
     __m256i leaving =
         _mm256_blendv_epi8(lookup26(map, entering, enteringLess16),
                            lookup26(map + mapSize, entering, enteringLess16), steppedOnce);
-    leaving = _mm256_blendv_epi8(leaving, lookup26(map + 2 * mapSize, entering, enteringLess16),
-                                 steppedTwice);
+    // Rotor 2 steps twice within 32 bytes only after 27 letters or more of them: in running text
+    // that is rare enough for the test to cost less than the lookup it saves.
+    if (!_mm256_testz_si256(steppedTwice, steppedTwice)) {
+      leaving = _mm256_blendv_epi8(leaving, lookup26(map + 2 * mapSize, entering, enteringLess16),
+                                   steppedTwice);
+    }
     leaving = _mm256_add_epi8(leaving, offset);
     leaving =
         _mm256_sub_epi8(leaving, _mm256_and_si256(_mm256_cmpgt_epi8(leaving, lastIndex), alphabet));
