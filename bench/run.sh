@@ -10,7 +10,7 @@
 # portable loop alone (-DVEXILO_VECTOR_LOOPS=OFF, what a processor without a vector loop runs),
 # each of the program alone, in build-bench/ (or the directory VEXILO_BENCH_BUILDS names). RUNS is
 # the number of rounds (default 7, at least 5): each round runs every command once, in turns
-# (A B C A B C ...), so that a change in the load of the machine meets all of them alike; a ratio
+# (A B C C B A ...), so that a change in the load of the machine meets all of them alike; a ratio
 # is the median of the rounds' ratios. Every run writes a new output file: the last run's output
 # is removed after it, outside the times, so that no run pays for truncating another's. The inputs
 # (about 420 MiB) are generated into a temporary directory, which is removed at the end; when
@@ -153,20 +153,26 @@ compare() {  # dir yardsticks {label stdinFile shellCommand}...
   local -a peaks
   for ((i = 0; i < count; ++i)); do peaks[i]=0; done
   : > "$work/times"
+  local turn
+  local -a took
   for ((round = 0; round < runs; ++round)); do
-    local line=""
-    for ((i = 0; i < count; ++i)); do
+    # Rounds alternate in direction (A B C, then C B A): what a run leaves to the next (caches
+    # warm for one program, the pages of a removed output still being freed) then falls on every
+    # command alike. In one direction only, the same program run three times in a row took a
+    # tenth less time on its third run than on its first.
+    for ((turn = 0; turn < count; ++turn)); do
+      i=$((round % 2 == 0 ? turn : count - 1 - turn))
       start=$(date +%s%N)
       (cd "$dir" && /usr/bin/time -f '%M' -o "$work/rss" sh -c "${commands[i]}" \
         < "${inputs[i]}" > /dev/null 2> "$work/stderr") ||
         { echo "failed: ${commands[i]}" >&2; cat "$work/stderr" >&2; exit 1; }
       end=$(date +%s%N)
-      line+="$((end - start)) "
+      took[i]=$((end - start))
       rss=$(tail -n 1 "$work/rss")
       ((rss > peaks[i])) && peaks[i]=$rss
       rm -f "$dir"/*.out
     done
-    echo "$line" >> "$work/times"
+    echo "${took[*]}" >> "$work/times"
   done
   for ((i = 0; i < count; ++i)); do
     # /usr/bin/time runs the command through sh: the peak is that of the largest process, the
