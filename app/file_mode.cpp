@@ -146,10 +146,9 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
     }
     const std::string_view text(block, length);
     const std::size_t letters = countLetters(text);
-    std::int32_t start = 0;
     const auto turn = static_cast<std::uint32_t>(number);
     waitForTurn(pipeline.blocksPlaced, turn);
-    start = pipeline.position;
+    const std::int32_t start = pipeline.position;
     pipeline.position =
         static_cast<std::int32_t>((static_cast<std::size_t>(start) + letters) % machinePeriod);
     pipeline.lastWasLineEnd = text.back() == '\n';

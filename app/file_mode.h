@@ -23,8 +23,8 @@ enum class FileModeOutcome {
 // its first ones.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
 // output cannot be opened or is the input file itself or a file of the store, which are never
-// changed. Every failure
-// to open, read or write either file also gets a note on `err` naming the file and the reason.
+// changed. Every failure to open, read or write either file also gets a note on `err` naming the
+// file and the reason.
 FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable,
                             std::istream& in = std::cin, std::ostream& out = std::cout,
                             std::ostream& err = std::cerr);

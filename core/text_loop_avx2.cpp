@@ -147,17 +147,7 @@ VEXILO_AVX2 std::size_t countLettersAvx2(std::string_view text) {
 
 std::int32_t encipherAvx2(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out) {
-  const std::size_t whole = text.size() / 32 * 32;
-  position = encipherThirtyTwoAtATime(table, position, text.data(), whole, out);
-  if (whole == text.size()) return position;
-  // The last bytes, fewer than 32, go through the same loop followed by zeros, which are not
-  // letters: they stay as they are and the machine does not move for them.
-  std::array<char, 32> last{};
-  const std::size_t rest = text.size() - whole;
-  std::copy_n(text.data() + whole, rest, last.data());
-  position = encipherThirtyTwoAtATime(table, position, last.data(), last.size(), last.data());
-  std::copy_n(last.data(), rest, out + whole);
-  return position;
+  return encipherInWholeBlocks<32>(encipherThirtyTwoAtATime, table, position, text, out);
 }
 
 }  // namespace vexilo

@@ -6,7 +6,6 @@
 #include <arm_neon.h>
 
 #include <algorithm>
-#include <array>
 
 #include "core/cipher_table.h"
 #include "core/letter.h"
@@ -117,17 +116,7 @@ std::size_t countLettersNeon(std::string_view text) {
 
 std::int32_t encipherNeon(const std::uint8_t* table, std::int32_t position, std::string_view text,
                           char* out) {
-  const std::size_t whole = text.size() / blockLength * blockLength;
-  position = encipherBlocks(table, position, text.data(), whole, out);
-  if (whole == text.size()) return position;
-  // The last bytes, fewer than 16, go through the same loop followed by zeros, which are not
-  // letters: they stay as they are and the machine does not move for them.
-  std::array<char, blockLength> last{};
-  const std::size_t rest = text.size() - whole;
-  std::copy_n(text.data() + whole, rest, last.data());
-  position = encipherBlocks(table, position, last.data(), last.size(), last.data());
-  std::copy_n(last.data(), rest, out + whole);
-  return position;
+  return encipherInWholeBlocks<blockLength>(encipherBlocks, table, position, text, out);
 }
 
 }  // namespace vexilo
