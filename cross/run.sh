@@ -26,25 +26,15 @@ for target in "${targets[@]}"; do
   packages+=("g++-${triple[$target]}" "libgtest-dev:${debian[$target]}"
              "libgmock-dev:${debian[$target]}")
 done
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]} > 0)); then
-  if ((EUID != 0)); then
-    echo "cross/run.sh: missing packages (install them as root): ${missing[*]}" >&2
-    exit 1
-  fi
-  for target in "${targets[@]}"; do
+# Foreign architectures are added only when one of their packages is missing.
+for target in "${targets[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "libgtest-dev:${debian[$target]}" 2>/dev/null |
+       grep -q 'install ok installed' && ((EUID == 0)); then
     dpkg --print-foreign-architectures | grep -qx "${debian[$target]}" ||
       dpkg --add-architecture "${debian[$target]}"
-  done
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+  fi
+done
+.ci/install-packages "${packages[@]}"
 $install_only && exit 0
 
 for target in "${targets[@]}"; do
