@@ -27,15 +27,15 @@ std::optional<MachineParts> storedParts(int rotor1, int rotor2, int rotor3, int 
 }
 
 MachineParts setting1A() {
-  return {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), twoCablePlugboard()};
+  return {shiftRotor(), tripleRotor(), scrambledRotor(), halfTurnReflector(), twoCablePlugboard()};
 }
 
 MachineParts setting1B() {
-  return {quintupleRotor(), shiftRotor(), tripleRotor(), halfTurnReflector(), twoCablePlugboard()};
+  return {scrambledRotor(), shiftRotor(), tripleRotor(), halfTurnReflector(), twoCablePlugboard()};
 }
 
 MachineParts setting1C() {
-  return {shiftRotor(), unfilledTable(), quintupleRotor(), halfTurnReflector(),
+  return {shiftRotor(), unfilledTable(), scrambledRotor(), halfTurnReflector(),
           twoCablePlugboard()};
 }
 
@@ -84,6 +84,12 @@ std::string MachineModel::quickLetter(char typed) {
   const Path p = path(indexOf(typed));
   ++letters_;
   return p.failureLines + letterOf(p.stages[8]) + "\n";
+}
+
+std::string MachineModel::quickLetters(std::string_view typed) {
+  std::string written;
+  for (const char letter : typed) written += letterPrompt + quickLetter(letter);
+  return written;
 }
 
 std::string MachineModel::descriptiveLetter(char typed) {

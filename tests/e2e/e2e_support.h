@@ -50,6 +50,10 @@ class MachineModel {
 
   // What quick mode writes for a typed letter, then one step.
   std::string quickLetter(char typed);
+  // What quick mode writes for `typed`, one letter after another, each after its prompt. (Two
+  // calls in one expression may run in either order, which a machine that enciphers a letter
+  // differently at each position tells apart.)
+  std::string quickLetters(std::string_view typed);
   // What descriptive mode writes for a typed letter, then one step.
   std::string descriptiveLetter(char typed);
   // Enciphers `text` the way line and file mode do; failure lines are appended to `failureLines`.

@@ -48,8 +48,8 @@ TEST(FileModeSessionTest, EveryOutputLineEndsInALineEndAndOnlyLettersChange) {
 }
 
 TEST(FileModeSessionTest, LargeFilesAreEncipheredWholeAcrossEveryReadBoundary) {
-  // Blocks of 128 KiB, enciphered by two threads each from the position the letters before it
-  // give.
+  // Blocks of 1 MiB, enciphered by two threads each from the position the letters before it give;
+  // a block that started one letter early or late would change every letter after its edge.
   for (const std::size_t size : {65537U, 1048577U, 2621447U}) {
     for (const bool lineEnded : {false, true}) {
       ScopedTempDir dir;

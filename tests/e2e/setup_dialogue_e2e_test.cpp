@@ -182,8 +182,7 @@ TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenKeepsTheSettingOutOf
   for (int i = 0; i < 5; ++i) expected += unableToOpen;
   expected += settingsBlock("0", 0, 1, 2, 0, 0) + unableToOpen + unableToOpen + unableToOpen +
               model.wiringTable() + modeMenu;
-  expected += letterPrompt + model.quickLetter('a') + letterPrompt + model.quickLetter('b') +
-              letterPrompt + exitQuestion;
+  expected += model.quickLetters("ab") + letterPrompt + exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
 }
 

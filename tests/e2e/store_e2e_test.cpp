@@ -32,9 +32,8 @@ TEST(StoreSessionTest, EachPassedOverStoreLineIsReportedOnceOnStandardError) {
   writeFile(registryFile, "zz,1,0,1,2,0\n-1,1,0,1,2,0\n1A,1,0,1,2,0\n");
   MachineModel model(setting1A());
   const ProgramRun run = runSession("2 1A\n1\nab-\n1\n");
-  EXPECT_EQ(run.standardOutput, start1A() + modeMenu + letterPrompt + model.quickLetter('a') +
-                                    letterPrompt + model.quickLetter('b') + letterPrompt +
-                                    exitQuestion);
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + model.quickLetters("ab") + letterPrompt + exitQuestion);
   // The lookup passes over registry lines 1 and 2; each rotor load reads from the top, so line 1
   // is met three times, line 2 (rotor 0 with too few fields) by rotor 0's load, line 5 by rotor
   // 2's.
@@ -74,7 +73,7 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
   Table plugboardWithEntry30 = twoCablePlugboard();
   plugboardWithEntry30[5] = 30;
   const Table unfilled = unfilledTable();
-  const MachineParts whole{shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(),
+  const MachineParts whole{shiftRotor(), tripleRotor(), scrambledRotor(), halfTurnReflector(),
                            twoCablePlugboard()};
   struct Case {
     const char* name;
@@ -85,45 +84,45 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
   };
   const Case cases[] = {
       {"reflector with a fixed point",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), reflectorWithFixedPoint,
+       {shiftRotor(), tripleRotor(), scrambledRotor(), reflectorWithFixedPoint,
         twoCablePlugboard()},
        "",
        false,
        0},
       {"plugboard wired in a cycle of three",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), threeCyclePlugboard},
+       {shiftRotor(), tripleRotor(), scrambledRotor(), halfTurnReflector(), threeCyclePlugboard},
        "",
        false,
        0},
       {"rotor wiring with a repeated entry",
-       {shiftRotor(), rotorWithRepeats, quintupleRotor(), halfTurnReflector(), twoCablePlugboard()},
+       {shiftRotor(), rotorWithRepeats, scrambledRotor(), halfTurnReflector(), twoCablePlugboard()},
        "",
        false,
        0},
       {"rotor wiring every letter to itself",
-       {rotorWithFixedPoints, tripleRotor(), quintupleRotor(), halfTurnReflector(),
+       {rotorWithFixedPoints, tripleRotor(), scrambledRotor(), halfTurnReflector(),
         plainPlugboard()},
        "",
        false,
        0},
       {"rotor entries 30, -5 and 2147483647",
-       {shiftRotor(), rotorWithEntriesOutside, quintupleRotor(), halfTurnReflector(),
+       {shiftRotor(), rotorWithEntriesOutside, scrambledRotor(), halfTurnReflector(),
         twoCablePlugboard()},
        "",
        false,
        0},
       {"reflector entry 26",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), reflectorWithEntry26, twoCablePlugboard()},
+       {shiftRotor(), tripleRotor(), scrambledRotor(), reflectorWithEntry26, twoCablePlugboard()},
        "",
        false,
        0},
       {"plugboard entry 30",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), plugboardWithEntry30},
+       {shiftRotor(), tripleRotor(), scrambledRotor(), halfTurnReflector(), plugboardWithEntry30},
        "",
        false,
        0},
       {"rotor not in its file",
-       {shiftRotor(), unfilled, quintupleRotor(), halfTurnReflector(), twoCablePlugboard()},
+       {shiftRotor(), unfilled, scrambledRotor(), halfTurnReflector(), twoCablePlugboard()},
        "",
        true,
        0},
@@ -133,12 +132,12 @@ TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEvery
        false,
        3},
       {"reflector file missing",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), unfilled, twoCablePlugboard()},
+       {shiftRotor(), tripleRotor(), scrambledRotor(), unfilled, twoCablePlugboard()},
        reflectorFile,
        false,
        1},
       {"plugboard file missing",
-       {shiftRotor(), tripleRotor(), quintupleRotor(), halfTurnReflector(), unfilled},
+       {shiftRotor(), tripleRotor(), scrambledRotor(), halfTurnReflector(), unfilled},
        plugboardFile,
        false,
        1},

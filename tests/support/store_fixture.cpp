@@ -60,7 +60,10 @@ std::string joinTable(const Table& table) {
 
 Table shiftRotor() { return affine(1, 1); }
 Table tripleRotor() { return affine(3, 5); }
-Table quintupleRotor() { return affine(5, 7); }
+Table scrambledRotor() {
+  return {7, 20, 14, 0,  19, 2,  25, 11, 4,  23, 1,  16, 9,
+          5, 22, 12, 18, 3,  24, 13, 8,  17, 6,  10, 15, 21};
+}
 Table halfTurnReflector() { return affine(1, 13); }
 Table plainPlugboard() { return affine(1, 0); }
 
@@ -81,7 +84,7 @@ Table unfilledTable() {
 
 std::string knownRotorFile() {
   return "0," + joinTable(shiftRotor()) + "\n1," + joinTable(tripleRotor()) + "\n2," +
-         joinTable(quintupleRotor()) + "\n";
+         joinTable(scrambledRotor()) + "\n";
 }
 
 std::string knownReflectorFile() { return "0," + joinTable(halfTurnReflector()) + "\n"; }

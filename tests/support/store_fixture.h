@@ -127,18 +127,21 @@ inline std::optional<Table> storedTable(std::string_view fileText, int id, int p
 // "v0,v1,...,v25".
 std::string joinTable(const Table& table);
 
-// Known components: rotors i -> i+1, i -> 3i+5, i -> 5i+7 (mod 26), the reflector i -> i+13,
-// a plugboard without cables and one with the cables a-c and b-z.
+// Known components: rotors i -> i+1, i -> 3i+5 (mod 26) and a scrambled rotor that follows no
+// rule, the reflector i -> i+13, a plugboard without cables and one with the cables a-c and b-z.
+// The scrambled rotor makes every known setting encipher a letter differently at different
+// positions: a machine of shifts and multiples alone gives i -> i+13 at every position, so a test
+// on it cannot see a wrong position.
 Table shiftRotor();
 Table tripleRotor();
-Table quintupleRotor();
+Table scrambledRotor();
 Table halfTurnReflector();
 Table plainPlugboard();
 Table twoCablePlugboard();
 // What a component that was not found holds: -1, then 25 zeros.
 Table unfilledTable();
 
-// The known store: rotors 0, 1, 2 (shift, triple, quintuple), reflector 0 (half turn), plugboards
+// The known store: rotors 0, 1, 2 (shift, triple, scrambled), reflector 0 (half turn), plugboards
 // 0 (plain) and 1 (two cables).
 std::string knownRotorFile();
 std::string knownReflectorFile();

@@ -25,7 +25,7 @@ namespace {
 // Part of the known store: rotors 0 to 2, reflector 0, plugboard 0 and setting 0.
 const std::string rotor0 = "0," + joinTable(shiftRotor());
 const std::string rotor1 = "1," + joinTable(tripleRotor());
-const std::string rotor2 = "2," + joinTable(quintupleRotor());
+const std::string rotor2 = "2," + joinTable(scrambledRotor());
 const std::string reflector0 = "0," + joinTable(halfTurnReflector());
 const std::string plugboard0 = "0,0," + joinTable(plainPlugboard());
 const std::string setting0 = "0,0,0,1,2,0";
