@@ -20,6 +20,7 @@
 #include "core/text_loops.h"
 #include "settings/registry.h"
 #include "settings/typed_input.h"
+#include "store/file_location.h"
 #include "store/file_system.h"
 
 namespace vexilo {
@@ -81,6 +82,8 @@ struct BlockPipeline {
 
   std::atomic<std::uint32_t> nextToWrite{0};
   int writeError = 0;
+  // Set with the first failed write: no block is read after it.
+  std::atomic<bool> writeFailed{false};
 };
 
 // How long a thread waiting for its turn checks without sleeping. The other thread is usually a
@@ -128,7 +131,7 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
     std::size_t length = 0;
     {
       const std::lock_guard lock(pipeline.readMutex);
-      if (pipeline.inputEnded) return;
+      if (pipeline.inputEnded || pipeline.writeFailed.load(std::memory_order_relaxed)) return;
       if (pipeline.blocksRead == 0) {
         std::swap(block, pipeline.firstBlock);
         length = pipeline.firstBlockLength;
@@ -155,10 +158,11 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
     passTurn(pipeline.blocksPlaced, turn);
     encipherFromPosition(pipeline.table, start, text, block);
     waitForTurn(pipeline.nextToWrite, turn);
-    // After a failed write nothing more is written, but the input is still read to its end: the
-    // machine moves on by every letter of the file.
+    // After a failed write nothing more is written or read: an endless input would be read for
+    // ever. The blocks read by then still move the machine on by their letters.
     if (pipeline.writeError == 0 && !writeAll(pipeline.output.get(), text)) {
       pipeline.writeError = errno;
+      pipeline.writeFailed.store(true, std::memory_order_relaxed);
     }
     passTurn(pipeline.nextToWrite, turn);
   }
@@ -196,23 +200,30 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
   if (!readTypedWord(in, outputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  // The output is judged by the file its name leads to, which is the one then opened.
+  const std::optional<FileLocation> target = locateFile(outputfile);
+  if (!target) {
+    reportFileError(err, "cannot open", outputfile, errno);
+    writeUnableToOpenFile(out);
+    return FileModeOutcome::outputUnwritten;
+  }
   // Opening the input itself for writing would truncate it before it is read.
-  if (isSameFile(fin, outputfile)) {
+  if (target->file && target->file == identityOf(fin)) {
     reportProblem(err, "cannot open " + outputfile + ": it is the input file");
     writeUnableToOpenFile(out);
-    return FileModeOutcome::done;
+    return FileModeOutcome::outputUnwritten;
   }
   // The store holds the user's keys: enciphered text over one of its files would lose them.
-  if (namesStoreFile(outputfile)) {
+  if (namesStoreFile(*target)) {
     reportProblem(err, "cannot open " + outputfile + ": it is a file of the store");
     writeUnableToOpenFile(out);
-    return FileModeOutcome::done;
+    return FileModeOutcome::outputUnwritten;
   }
-  const FileDescriptor fout = openFile(outputfile, O_WRONLY | O_CREAT | O_TRUNC);
+  const FileDescriptor fout = openFileAt(*target, O_WRONLY | O_CREAT | O_TRUNC);
   if (!fout.isOpen()) {
     reportFileError(err, "cannot open", outputfile, errno);
     writeUnableToOpenFile(out);
-    return FileModeOutcome::done;
+    return FileModeOutcome::outputUnwritten;
   }
 
   ProgressIndicator progress(fin.get());
@@ -254,7 +265,10 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
       enciphered.clear();
       encipherTextLetterByLetter(machine, text, enciphered, out);
       lastWasLineEnd = text.back() == '\n';
-      if (writeError == 0 && !writeAll(fout.get(), enciphered)) writeError = errno;
+      if (!writeAll(fout.get(), enciphered)) {
+        writeError = errno;
+        break;
+      }
       got = readSome(fin.get(), block, blockSize);
     }
     if (got < 0) readError = errno;
@@ -268,7 +282,7 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   progress.clear();
   if (writeError != 0) reportFileError(err, "write error on", outputfile, writeError);
   if (readError != 0) reportFileError(err, "read error in", inputfile, readError);
-  return FileModeOutcome::done;
+  return writeError != 0 ? FileModeOutcome::outputUnwritten : FileModeOutcome::done;
 }
 
 }  // namespace vexilo

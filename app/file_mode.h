@@ -10,9 +10,10 @@
 namespace vexilo {
 
 enum class FileModeOutcome {
-  done,           // the file was enciphered, or the output file could not be opened
-  inputUnusable,  // the input file could not be opened or read: the program ends
-  inputEnded,     // standard input ended at one of the prompts, or cut a file name off
+  done,             // the file was enciphered
+  outputUnwritten,  // the output could not be opened, was refused, or a write to it failed
+  inputUnusable,    // the input file could not be opened or read: the program ends
+  inputEnded,       // standard input ended at one of the prompts, or cut a file name off
 };
 
 // Asks for the input and output file names and enciphers the input, line by line, into the output
@@ -23,8 +24,9 @@ enum class FileModeOutcome {
 // its first ones.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
 // output cannot be opened or is the input file itself or a file of the store, which are never
-// changed. Every failure to open, read or write either file also gets a note on `err` naming the
-// file and the reason.
+// changed; a name with a NUL byte in it opens nothing. After a write error no more of the input is
+// read: the machine has moved by the letters read until then. Every failure to open, read or write
+// either file also gets a note on `err` naming the file and the reason.
 FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable,
                             std::istream& in = std::cin, std::ostream& out = std::cout,
                             std::ostream& err = std::cerr);

@@ -15,7 +15,7 @@
 namespace vexilo {
 namespace {
 
-enum class ModeOutcome { done, inputEnded, inputFileUnusable };
+enum class ModeOutcome { done, outputUnwritten, inputEnded, inputFileUnusable };
 
 ModeOutcome runLetterMode(Machine& machine, bool descriptive, std::istream& in, std::ostream& out) {
   for (;;) {
@@ -64,6 +64,8 @@ ModeOutcome runMode(std::int32_t mode, Machine& machine, CipherTableCache& ciphe
       switch (runFileMode(machine, cipherTable, in, out, err)) {
         case FileModeOutcome::done:
           return ModeOutcome::done;
+        case FileModeOutcome::outputUnwritten:
+          return ModeOutcome::outputUnwritten;
         case FileModeOutcome::inputUnusable:
           return ModeOutcome::inputFileUnusable;
         case FileModeOutcome::inputEnded:
@@ -99,22 +101,25 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
   showWiring(machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector, machine.plugboard,
              out);
 
+  // A script that typed its answers learns from the status that a file was not enciphered whole:
+  // 1 once file mode could not write its output, at whichever end the session comes to.
+  int status = 0;
   bool firstPass = true;
   for (;;) {
     if (!firstPass) {
       const std::optional<bool> reset = askReset(in, out);
-      if (!reset) return 0;
+      if (!reset) return status;
       if (*reset) resetMachine(machine);
     }
     firstPass = false;
     const std::optional<std::int32_t> mode = chooseMode(in, out);
-    if (!mode) return 0;
+    if (!mode) return status;
     const ModeOutcome outcome = runMode(*mode, machine, cipherTable, in, out, err);
-    // A script that typed its answers learns from the status that its file was not enciphered.
     if (outcome == ModeOutcome::inputFileUnusable) return 1;
-    if (outcome == ModeOutcome::inputEnded) return 0;
+    if (outcome == ModeOutcome::outputUnwritten) status = 1;
+    if (outcome == ModeOutcome::inputEnded) return status;
     const std::optional<bool> exitNow = askExit(in, out);
-    if (!exitNow || *exitNow) return 0;
+    if (!exitNow || *exitNow) return status;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <limits>
 #include <optional>
 
@@ -101,6 +102,12 @@ std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
   return std::min(nextFreeId(registryFileName, 16, out, err), settingIdLimit);
 }
 
-bool namesStoreFile(const std::string& fileName) { return namesOneOf(fileName, storeFileNames); }
+bool namesStoreFile(const FileLocation& location) {
+  return std::any_of(storeFileNames.begin(), storeFileNames.end(), [&](const std::string& name) {
+    const std::optional<FileLocation> storeFile = locateFile(name);
+    if (storeFile) return sameFile(*storeFile, location);
+    return errno != ENOENT && errno != ENOTDIR && errno != ELOOP && errno != EACCES;
+  });
+}
 
 }  // namespace vexilo

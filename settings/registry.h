@@ -12,6 +12,7 @@
 #include <string>
 
 #include "store/component_files.h"
+#include "store/file_location.h"
 
 namespace vexilo {
 
@@ -21,9 +22,12 @@ inline const std::string registryFileName = "initalSettings26.txt";
 inline const std::array<std::string, 4> storeFileNames = {rotorFileName, reflectorFileName,
                                                           plugboardFileName, registryFileName};
 
-// Whether `fileName` names one of the four store files, also through links or another spelling,
-// or where one does not exist yet, the place it would be made in (see `namesOneOf`).
-bool namesStoreFile(const std::string& fileName);
+// Whether `location` is one of the four store files, where the system would open it: the same
+// file, or, for a store file not made yet, the same name in the same directory (see `sameFile`).
+// A store file whose name leads nowhere (a directory on its way missing or closed to the program,
+// a loop of links) is no file at all, and nothing matches it; one that cannot be followed for
+// another reason (no descriptor left, say) may be any file, and counts as a match.
+bool namesStoreFile(const FileLocation& location);
 
 // Set in all five component IDs when no setting was found; callers test `R1` against it.
 inline constexpr std::int32_t settingNotFound = -1;

@@ -6,21 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 
 #include "store/file_location.h"
 
 namespace vexilo {
 namespace {
-
-// Makes the name of the newly created file at `madePath` (the end of its links) durable: its
-// directory entry is on disk too.
-void syncDirectoryOf(const std::string& madePath) {
-  const FileDescriptor directory =
-      openFile(std::filesystem::path(madePath).parent_path().string(), O_RDONLY | O_DIRECTORY);
-  if (directory.isOpen()) ::fsync(directory.get());
-}
 
 // Cuts the file open on `file` back to `length`. An I/O error of the device may pass at once (the
 // system reports a failed writeback once), so a failed cut is tried once more before the cut-off
@@ -35,10 +26,14 @@ bool cutBack(const FileDescriptor& file, std::int64_t length) {
   return false;
 }
 
-// Takes the file that an append made away again, at its own path: a link that led to it stays, so
-// that the next append goes where this one went. Emptied instead when that path no longer names it.
-bool removeMadeFile(const FileDescriptor& file, const std::optional<std::string>& madePath) {
-  if (madePath && isSameFile(file, *madePath) && ::unlink(madePath->c_str()) == 0) return true;
+// Takes the file that an append made away again, at the end of its links: a link that led to it
+// stays, so that the next append goes where this one went. Emptied instead when that name no
+// longer holds it.
+bool removeMadeFile(const FileDescriptor& file, const std::optional<FileLocation>& made) {
+  if (made && made->file && made->file == identityOf(file) &&
+      ::unlinkat(made->directory.get(), made->name.c_str(), 0) == 0) {
+    return true;
+  }
   return cutBack(file, 0);
 }
 
@@ -94,13 +89,22 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 
 std::string errorText(int errorNumber) {
   if (errorNumber == notARegularFile) return "not a regular file";
+  if (errorNumber == nameHoldsNul) return "its name holds a NUL byte";
   return std::strerror(errorNumber);
 }
 
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber) {
   std::string line = "vexilo: ";
-  line.append(what).append(" ").append(fileName).append(": ").append(errorText(errorNumber));
+  line.append(what).append(" ");
+  for (const char character : fileName) {
+    if (character == '\0') {
+      line += "\\0";
+    } else {
+      line += character;
+    }
+  }
+  line.append(": ").append(errorText(errorNumber));
   line += '\n';
   err << line << std::flush;
 }
@@ -112,6 +116,10 @@ void reportProblem(std::ostream& err, std::string_view text) {
 }
 
 FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode) {
+  if (fileName.find('\0') != std::string::npos) {
+    errno = nameHoldsNul;
+    return FileDescriptor();
+  }
   return FileDescriptor(
       retryWhileInterrupted([&] { return ::open(fileName.c_str(), flags | O_CLOEXEC, mode); }));
 }
@@ -126,13 +134,6 @@ FileDescriptor openStoreFile(const std::string& fileName, int flags) {
     return FileDescriptor();
   }
   return file;
-}
-
-bool isSameFile(const FileDescriptor& file, const std::string& fileName) {
-  struct stat open {};
-  struct stat named {};
-  return ::fstat(file.get(), &open) == 0 && ::stat(fileName.c_str(), &named) == 0 &&
-         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 std::optional<std::uint64_t> regularFileSize(int descriptor) {
@@ -184,15 +185,16 @@ bool appendLine(const std::string& fileName, std::string_view line, std::ostream
   record += line;
 
   // A file reached through links was made at the end of the chain, in that directory.
-  const std::optional<std::string> madePath = created ? pathAtEndOfLinks(fileName) : std::nullopt;
+  const std::optional<FileLocation> made = created ? locateFile(fileName) : std::nullopt;
   if (writeAll(file.get(), record) && ::fsync(file.get()) == 0) {
-    if (madePath) syncDirectoryOf(*madePath);
+    // The new file's name is durable too.
+    if (made) ::fsync(made->directory.get());
     return true;
   }
   const int writeError = errno;
   // Whatever part of the line reached the file is taken out again: a cut-off line would name other
   // components or IDs than the ones the run used. A file this append made is removed again.
-  if (!(created ? removeMadeFile(file, madePath) : cutBack(file, length))) {
+  if (!(created ? removeMadeFile(file, made) : cutBack(file, length))) {
     reportFileError(err, "cannot cut back the unfinished line of", fileName, errno);
   }
   reportFileError(err, "write error on", fileName, writeError);

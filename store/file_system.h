@@ -41,14 +41,18 @@ class FileDescriptor {
   int descriptor_ = -1;
 };
 
-// Stands for "not a regular file" where an error number is expected: a store file must be one.
+// Stand for reasons of the program's own where an error number is expected: a store file must be a
+// regular file, and a name that holds a NUL byte names no file (the system would open the name up
+// to the NUL, another file than the one typed).
 inline constexpr int notARegularFile = -1;
+inline constexpr int nameHoldsNul = -2;
 
-// The reason for an error number, as `strerror` gives it, or "not a regular file".
+// The reason for an error number, as `strerror` gives it, or "not a regular file", or "its name
+// holds a NUL byte".
 std::string errorText(int errorNumber);
 
 // Writes "vexilo: <what> <fileName>: <reason>" as one line to `err`, e.g.
-// "vexilo: cannot open notes.txt: Permission denied".
+// "vexilo: cannot open notes.txt: Permission denied". A NUL byte in the name is shown as "\0".
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber);
 
@@ -64,17 +68,14 @@ auto retryWhileInterrupted(SystemCall call) {
   return result;
 }
 
-// Opens `fileName` with `flags` (close-on-exec is added); not open on failure, with errno set.
+// Opens `fileName` with `flags` (close-on-exec is added); not open on failure, with errno set
+// (`nameHoldsNul` for a name with a NUL byte, which is not opened).
 FileDescriptor openFile(const std::string& fileName, int flags, mode_t mode = 0666);
 
 // Opens a file of the store with `flags`. It must be a regular file: a FIFO in its place does not
 // block the program (the file is opened non-blocking) and a device cannot feed it endless data.
 // Not open on failure, with errno set (`notARegularFile` for anything but a regular file).
 FileDescriptor openStoreFile(const std::string& fileName, int flags);
-
-// Whether `fileName` names the file that `file` has open (the same device and inode), so that
-// opening it for writing would truncate what is being read.
-bool isSameFile(const FileDescriptor& file, const std::string& fileName);
 
 // The size of the regular file open on `descriptor`; nullopt for anything else.
 std::optional<std::uint64_t> regularFileSize(int descriptor);
@@ -94,7 +95,8 @@ bool writeAll(int descriptor, std::string_view text);
 // absent, whole or not at all: when the file's last byte is not a line end, one is written first
 // so that the line never joins the last one; when a write fails part-way (a full disk, a file-size
 // limit) the file is cut back to its length before the append, and a file that the append made
-// is removed at the end of the links that led to it, the links staying as they were; the line and
+// is removed at the end of the links that led to it (in a directory however deep), the links
+// staying as they were; the line and
 // the name of a file it made are on disk when it returns true. Returns false, with a note on `err`
 // naming the file and the reason, when the file cannot be opened for appending, when its last byte
 // cannot be read back (a file open for writing only), or when the write fails; existing bytes are

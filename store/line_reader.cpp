@@ -177,15 +177,22 @@ std::optional<std::int32_t> LineCursor::readNumberField(int base) {
   constexpr std::uint64_t largestMagnitude = std::uint64_t{1} << 31;
   const auto digitBase = static_cast<unsigned>(base);
   std::uint64_t magnitude = 0;
-  bool anyDigit = false;
+  int digits = 0;
   while (character >= 0) {
     const unsigned digit = digitValues[static_cast<std::size_t>(character)];
     if (digit >= digitBase) break;
-    anyDigit = true;
+    ++digits;
     if (magnitude <= largestMagnitude) magnitude = magnitude * digitBase + digit;
     ++next_;
     character = peek();
+    // A hexadecimal number may start with "0x" or "0X", as the standard conversion takes it; "0x"
+    // without a digit after it is the number 0, the rest of the field passed over.
+    if (base == 16 && digits == 1 && magnitude == 0 && (character == 'x' || character == 'X')) {
+      ++next_;
+      character = peek();
+    }
   }
+  const bool anyDigit = digits > 0;
   // The rest of the field is passed over only when another field is asked for: a line whose ID
   // is all that is read is passed over by one search for its end.
   afterNumber_ = true;

@@ -29,10 +29,11 @@ class LineCursor {
   // True while the line has a field that has not been read.
   bool hasField();
 
-  // The number at the start of the next field: white space is skipped, one optional sign is taken,
-  // then the digits of `base` (10 or 16, either case) up to the first other character; whatever
-  // follows in the field is passed over. nullopt when the field has no digit there, when the value
-  // does not fit in 32 signed bits, or when no field is left. A "0x" prefix is not taken.
+  // The number at the start of the next field, as the standard conversion reads it: white space is
+  // skipped, one optional sign is taken, in base 16 an optional "0x" or "0X", then the digits of
+  // `base` (10 or 16, either case) up to the first other character; whatever follows in the field
+  // is passed over. nullopt when the field has no digit there, when the value does not fit in 32
+  // signed bits, or when no field is left.
   std::optional<std::int32_t> readNumberField(int base);
 
   // Moves past the rest of the line and its line end, if it has one.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "store/file_location.h"
 #include "store/file_system.h"
 
 namespace vexilo {

@@ -200,7 +200,7 @@ TEST(ProgressTest, TheLineIsClearedBeforeANoteOnStandardError) {
   testing::ProgramOptions limited;
   limited.fileSizeLimit = 3 << 20;
   const TerminalRun run = runWithErrorOnTerminal(largeFileScript, limited);
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, 1);
   const std::regex shape(R"((\rvexilo: +[0-9]{1,3}%(, [0-9]+\.[0-9] MiB/s)? *)+\r +\r)"
                          R"(vexilo: write error on large.out: File too large\n)");
   EXPECT_TRUE(std::regex_match(run.terminal, shape)) << run.terminal;

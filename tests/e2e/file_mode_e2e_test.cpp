@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -82,13 +83,16 @@ TEST(FileModeSessionTest, AnEmptyInputGivesAnEmptyOutputFile) {
 }
 
 // An input file that could not be read once ended the program with status 0, so a script could
-// not tell that nothing was enciphered.
+// not tell that nothing was enciphered. A name with a NUL byte once opened the file named by the
+// bytes before it.
 TEST(FileModeSessionTest, AnInputFileThatCannotBeReadEndsTheProgramAtOnceWithStatusOne) {
-  for (const char* name : {"missing.txt", "folder"}) {
+  for (const std::string& name :
+       {std::string("missing.txt"), std::string("folder"), std::string("plain.txt\0x", 11)}) {
     ScopedTempDir dir;
     writeKnownStore();
+    writeFile("plain.txt", "Keep me");
     std::filesystem::create_directory("folder");
-    const ProgramRun run = runProgram(std::string("2 1A\n4\n") + name + "\nout.txt\n1\n");
+    const ProgramRun run = runProgram("2 1A\n4\n" + name + "\nout.txt\n1\n");
     EXPECT_EQ(run.exitStatus, 1) << name;
     EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + unableToOpen) << name;
     EXPECT_FALSE(std::filesystem::exists("out.txt")) << name;
@@ -96,18 +100,21 @@ TEST(FileModeSessionTest, AnInputFileThatCannotBeReadEndsTheProgramAtOnceWithSta
   }
 }
 
+// An output that was not written once ended the session with status 0 beside a note alone.
 TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoesOn) {
   struct Case {
-    const char* outputName;
+    std::string outputName;
     const char* what;
   };
-  // File mode once wrote its ciphertext over the registry, which holds the user's keys.
+  // File mode once wrote its ciphertext over the registry, which holds the user's keys, and into
+  // "new.txt" for the name "new.txt\0x".
   const Case cases[] = {{"no/such/folder/out.txt", "in a missing folder"},
                         {"folder", "a directory"},
                         {"plain.txt", "the input itself"},
                         {"./plain.txt", "the input by another name"},
                         {"link.txt", "a link to the input"},
                         {"hard.txt", "a hard link to the input"},
+                        {std::string("new.txt\0x", 9), "its name holds a NUL byte"},
                         {"initalSettings26.txt", "it is a file of the store"},
                         {"./ExistingRotorSettings26.txt", "it is a file of the store"},
                         {"keys.txt", "it is a file of the store"}};
@@ -121,8 +128,8 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
     std::filesystem::create_symlink(registryFile, "keys.txt");
     MachineModel model(setting1A());
     // The machine has not moved: the next letter is enciphered at the start position.
-    const ProgramRun run =
-        runSession(std::string("2 1A\n4\nplain.txt\n") + c.outputName + "\n2\n2\n1\nk-\n1\n");
+    const ProgramRun run = runProgram("2 1A\n4\nplain.txt\n" + c.outputName + "\n2\n2\n1\nk-\n1\n");
+    EXPECT_EQ(run.exitStatus, 1) << c.what;
     EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + outputFilePrompt +
                                       unableToOpen + exitQuestion + resetQuestion + modeMenu +
                                       letterPrompt + model.quickLetter('k') + letterPrompt +
@@ -131,49 +138,63 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
     EXPECT_EQ(readFile("plain.txt"), "Keep me\nas I am") << c.what;
     EXPECT_TRUE(std::filesystem::is_directory("folder")) << c.what;
     EXPECT_TRUE(std::filesystem::is_empty("folder")) << c.what;
+    EXPECT_FALSE(std::filesystem::exists("new.txt")) << c.what;
     EXPECT_EQ(readFile(registryFile) + readFile(rotorFile), knownRegistry() + knownRotorFile());
-    if (std::string_view(c.what).starts_with("it is")) {
-      EXPECT_EQ(run.standardError,
-                "vexilo: cannot open " + std::string(c.outputName) + ": " + c.what + "\n");
+    if (std::string_view(c.what).starts_with("it")) {
+      const std::string shown = c.outputName.substr(0, c.outputName.find('\0'));
+      const std::string rest = c.outputName.size() > shown.size() ? "\\0x" : "";
+      EXPECT_EQ(run.standardError, "vexilo: cannot open " + shown + rest + ": " + c.what + "\n");
     }
   }
 }
 
 // A full device, and a file-size limit met in the middle of a file of several blocks: one note,
-// and the machine still moves on by every letter of the input.
+// status 1, and the machine moved on by the letters read. After the failed write nothing more is
+// read: an endless input once kept the program reading for ever.
 TEST(FileModeSessionTest, AWriteErrorOnTheOutputIsReportedOnStandardError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::string large;
   for (std::size_t i = 0; large.size() < 2600000; ++i) large += i % 70 == 69 ? '\n' : 'a' + i % 26;
   struct Case {
+    const char* input;
     const char* output;
-    std::string input;
+    std::string text;  // of the input, whose letters all move the machine
     std::optional<unsigned long> sizeLimit;
     const char* reason;
   };
-  const Case cases[] = {{"/dev/full", "enough text to write\n", std::nullopt, "No space left"},
-                        {"out.txt", large, 1000000, "File too large"}};
+  const Case cases[] = {
+      {"plain.txt", "/dev/full", "enough text to write\n", std::nullopt, "No space left"},
+      {"plain.txt", "out.txt", large, 1000000, "File too large"},
+      {"/dev/zero", "out.txt", "", 1000000, "File too large"}};
   for (const Case& c : cases) {
     ScopedTempDir dir;
     writeKnownStore();
-    writeFile("plain.txt", c.input);
+    writeFile("plain.txt", c.text);
     ProgramOptions options;
     options.fileSizeLimit = c.sizeLimit;
     const ProgramRun run =
-        runProgram("2 1A\n4\nplain.txt\n" + std::string(c.output) + "\n2\n2\n1\nk-\n1\n", 20.0,
-                   VEXILO_BINARY, options);
-    EXPECT_EQ(run.exitStatus, 0) << c.output;
-    MachineModel model(setting1A());
-    model.encipherText(c.input);
-    EXPECT_EQ(run.standardOutput, start1A() + modeMenu + inputFilePrompt + outputFilePrompt +
-                                      exitQuestion + resetQuestion + modeMenu + letterPrompt +
-                                      model.quickLetter('k') + letterPrompt + exitQuestion)
-        << c.output;
+        runProgram("2 1A\n4\n" + std::string(c.input) + "\n" + c.output + "\n2\n2\n1\nk-\n1\n",
+                   20.0, VEXILO_BINARY, options);
+    EXPECT_FALSE(run.timedOut) << c.input;
+    EXPECT_EQ(run.exitStatus, 1) << c.output;
+    // Blocks of 1 MiB are read ahead of the writes: the letter typed afterwards is enciphered
+    // where one, two or all blocks of the input left the machine.
+    std::vector<std::string> sessions;
+    for (const std::size_t read : {std::size_t{1} << 20, std::size_t{2} << 20, c.text.size()}) {
+      MachineModel model(setting1A());
+      model.encipherText(c.text.substr(0, read));
+      sessions.push_back(start1A() + modeMenu + inputFilePrompt + outputFilePrompt + exitQuestion +
+                         resetQuestion + modeMenu + letterPrompt + model.quickLetter('k') +
+                         letterPrompt + exitQuestion);
+    }
+    EXPECT_NE(std::find(sessions.begin(), sessions.end(), run.standardOutput), sessions.end())
+        << c.output << "\n"
+        << run.standardOutput;
     const std::vector<std::string> lines = splitLines(run.standardError);
     ASSERT_EQ(lines.size(), 1U) << run.standardError;
     EXPECT_NE(lines[0].find(c.output), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
-    EXPECT_EQ(readFile("plain.txt"), c.input);
+    EXPECT_EQ(readFile("plain.txt"), c.text);
   }
 }
 

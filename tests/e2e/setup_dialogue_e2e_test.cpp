@@ -27,6 +27,8 @@ TEST(SetupDialogueSessionTest, AFailedChoiceGoesBackToTheMenuUntilASettingLoads)
   const std::string start = setupMenu + idPrompt;
   const Case cases[] = {
       {"an ID not in the registry", "2 7\n2 1A\n", start + idNotFound + start + ofSetting1A("1A")},
+      {"then one typed with 0x, shown as typed", "2 7\n2 0x1A\n",
+       start + idNotFound + start + ofSetting1A("0x1A")},
       {"an invalid answer after a failed choice", "2 7\nFF\n2 1A\n",
        start + idNotFound + setupMenu + invalidData + start + ofSetting1A("1A")},
   };

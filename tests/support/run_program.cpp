@@ -72,6 +72,10 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
       const rlimit limit{*options.addressSpaceLimit, *options.addressSpaceLimit};
       ::setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.openFileLimit) {
+      const rlimit limit{*options.openFileLimit, *options.openFileLimit};
+      ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
     // The program starts with the signals it would get from a shell: none ignored.
     ::signal(SIGPIPE, SIG_DFL);
     ::execve(arguments[0], arguments.data(), environmentPointers.data());

@@ -24,6 +24,7 @@ struct ProgramOptions {
   std::vector<std::string> environment;            // "NAME=value", added to the test's own
   std::optional<unsigned long> fileSizeLimit;      // in bytes, as `ulimit -f` sets it
   std::optional<unsigned long> addressSpaceLimit;  // in bytes, as `ulimit -v` sets it
+  std::optional<unsigned long> openFileLimit;      // descriptors, as `ulimit -n` sets it
   int standardErrorTo = -1;  // a descriptor standard error goes to instead of being captured
   bool hostProgram = false;  // a program of the machine running the tests (the shell), which a
                              // cross build's tests start without the emulator

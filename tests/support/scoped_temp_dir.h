@@ -17,6 +17,12 @@ class ScopedTempDir {
 
   const std::filesystem::path& path() const { return path_; }
 
+  // Makes `levels` directories of `nameLength`-byte names, each in the one before it, starting in
+  // the working directory, and changes into the last: one name at a time from directory
+  // descriptors, since no single path reaches it when the whole is longer than the system's path
+  // limit. They go with the rest.
+  void enterDeepDirectory(int levels, std::size_t nameLength);
+
  private:
   std::filesystem::path path_;
   std::filesystem::path previous_;

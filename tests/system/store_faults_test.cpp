@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,6 +109,30 @@ TEST(StoreFaultsTest, OneFailedFsyncOrCutBackThroughLinksLeavesTheLinksAndDenseI
       expectWholeStoreAfter(options, what, chain);
       if (::testing::Test::HasFailure()) return;
     }
+  }
+}
+
+// Where the working directory's full path is longer than the system's path limit, it cannot be
+// resolved to a path: the comparison of resolved paths then let file mode write into a store file
+// not made yet, and a failed first append left behind the empty file it made.
+TEST(StoreFaultsTest, AWorkingDirectoryBeyondThePathLimitKeepsEveryPromise) {
+  ScopedTempDir directory;
+  directory.enterDeepDirectory(45, 100);
+  writeKnownStore();
+  std::filesystem::remove(plugboardFile);
+  writeFile("in.txt", "abc\n");
+  const ProgramRun refused = runProgram("2 1A\n4\nin.txt\n" + plugboardFile + "\n1\n");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_EQ(refused.standardError,
+            "vexilo: cannot open " + plugboardFile + ": it is a file of the store\n");
+  EXPECT_FALSE(std::filesystem::exists(plugboardFile));
+
+  for (const std::string& fileName : storeFiles) std::filesystem::remove(fileName);
+  ProgramOptions noRoom;
+  noRoom.fileSizeLimit = 0;
+  EXPECT_EQ(runProgram("1\n", 20.0, VEXILO_BINARY, noRoom).exitStatus, 0);
+  for (const std::string& fileName : storeFiles) {
+    EXPECT_FALSE(std::filesystem::exists(fileName)) << fileName;
   }
 }
 

@@ -15,7 +15,9 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/store_fixture.h"
 
 namespace vexilo::testing {
 namespace {
@@ -83,6 +85,18 @@ TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
   if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no other user to run as";
   EXPECT_EQ(std::string(text, length > 0 ? length : 0),
             "vexilo: the store cannot be locked: Permission denied\n");
+}
+
+// The lock opened the store's directory once for each store file before it dropped the
+// duplicates: a full store under `ulimit -n 11` could not be locked ("Too many open files").
+TEST(StoreLockTest, AStoreOfFourFilesInOneDirectoryTakesFewDescriptors) {
+  ScopedTempDir directory;
+  writeKnownStore();
+  ProgramOptions fewDescriptors;
+  fewDescriptors.openFileLimit = 11;
+  const ProgramRun run = runProgram("1\n", 20.0, VEXILO_BINARY, fewDescriptors);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.standardError, "");
 }
 
 }  // namespace
