@@ -7,12 +7,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "app/progress.h"
@@ -56,6 +56,14 @@ BlockMemory newBlockMemory() {
   return memory;
 }
 
+// A turn that passes from block to block in the order of their numbers (modulo 2^32): the block
+// whose turn it is owns what the turn guards.
+struct Turn {
+  std::atomic<std::uint32_t> next{0};
+  std::mutex mutex{};
+  std::condition_variable passed{};
+};
+
 // What the threads of the table path share. Blocks are read in turn and numbered; each thread
 // counts the letters of the block it read, outside the lock, and then, in the order of the
 // numbers, takes the machine position at the block's first byte from the blocks before it;
@@ -74,23 +82,24 @@ struct BlockPipeline {
   bool inputEnded = false;
   int readError = 0;
 
-  // Whose turn it is, by block number (modulo 2^32), to take the machine position and to write;
-  // the block whose turn it is owns the fields below its counter.
-  std::atomic<std::uint32_t> blocksPlaced{0};
-  std::int32_t position = 0;  // at the start of block `blocksPlaced`
+  Turn placing{};             // to take the machine position
+  std::int32_t position = 0;  // at the start of the block whose turn it is
   bool lastWasLineEnd = true;
 
-  std::atomic<std::uint32_t> nextToWrite{0};
+  Turn writing{};
   int writeError = 0;
   // Set with the first failed write: no block is read after it.
   std::atomic<bool> writeFailed{false};
 };
 
-// How long a thread waiting for its turn checks without sleeping. The other thread is usually a
-// fraction of a block's work (about 0.3 ms) away from giving the turn, and putting a thread to
-// sleep and waking it costs more than that: the waker's system call, and the sleeper's processor
-// waking from its halt (on a virtual machine, a round trip through the host).
-constexpr std::chrono::microseconds turnSpinLimit{1000};
+// How long a thread waiting for its turn checks before it sleeps: a turn about to be passed is
+// taken without the round trip of sleeping and waking. Only briefly: where other programs keep
+// every processor busy, a thread that checks for long takes processor time from the thread that
+// is to pass the turn (checking for a millisecond made file mode three times slower beside two
+// busy programs on two processors). The sleep is a condition variable's: the waits of the standard
+// library's atomics give up the processor as they wait, which left the woken thread behind the
+// other programs (1.7 times slower beside the same two).
+constexpr std::chrono::microseconds turnCheckLimit{50};
 
 // Tells the processor that this is a wait loop, where it has an instruction for that.
 inline void relaxInWaitLoop() {
@@ -101,27 +110,26 @@ inline void relaxInWaitLoop() {
 #endif
 }
 
-// Waits until it is block `number`'s turn: checks for `turnSpinLimit`, then sleeps.
-void waitForTurn(const std::atomic<std::uint32_t>& turn, std::uint32_t number) {
-  const auto giveUp = std::chrono::steady_clock::now() + turnSpinLimit;
-  for (;;) {
+// Waits until it is block `number`'s turn: checks for `turnCheckLimit`, then sleeps.
+void waitForTurn(Turn& turn, std::uint32_t number) {
+  const auto giveUp = std::chrono::steady_clock::now() + turnCheckLimit;
+  do {
     for (int check = 0; check < 64; ++check) {
-      if (turn.load(std::memory_order_acquire) == number) return;
+      if (turn.next.load(std::memory_order_acquire) == number) return;
       relaxInWaitLoop();
     }
-    if (std::chrono::steady_clock::now() > giveUp) break;
-    // Should the other thread be waiting for this one's processor, it gets it now.
-    std::this_thread::yield();
-  }
-  for (std::uint32_t seen = turn.load(std::memory_order_acquire); seen != number;
-       seen = turn.load(std::memory_order_acquire)) {
-    turn.wait(seen, std::memory_order_acquire);
-  }
+  } while (std::chrono::steady_clock::now() < giveUp);
+  std::unique_lock lock(turn.mutex);
+  turn.passed.wait(lock, [&] { return turn.next.load(std::memory_order_acquire) == number; });
 }
 
-void passTurn(std::atomic<std::uint32_t>& turn, std::uint32_t number) {
-  turn.store(number + 1, std::memory_order_release);
-  turn.notify_all();
+void passTurn(Turn& turn, std::uint32_t number) {
+  {
+    // Under the mutex, so that a thread about to sleep either sees the new turn or is woken.
+    const std::lock_guard lock(turn.mutex);
+    turn.next.store(number + 1, std::memory_order_release);
+  }
+  turn.passed.notify_all();
 }
 
 // Reads, enciphers and writes blocks into and from `block` until the input ends.
@@ -150,21 +158,21 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
     const std::string_view text(block, length);
     const std::size_t letters = countLetters(text);
     const auto turn = static_cast<std::uint32_t>(number);
-    waitForTurn(pipeline.blocksPlaced, turn);
+    waitForTurn(pipeline.placing, turn);
     const std::int32_t start = pipeline.position;
     pipeline.position =
         static_cast<std::int32_t>((static_cast<std::size_t>(start) + letters) % machinePeriod);
     pipeline.lastWasLineEnd = text.back() == '\n';
-    passTurn(pipeline.blocksPlaced, turn);
+    passTurn(pipeline.placing, turn);
     encipherFromPosition(pipeline.table, start, text, block);
-    waitForTurn(pipeline.nextToWrite, turn);
+    waitForTurn(pipeline.writing, turn);
     // After a failed write nothing more is written or read: an endless input would be read for
     // ever. The blocks read by then still move the machine on by their letters.
     if (pipeline.writeError == 0 && !writeAll(pipeline.output.get(), text)) {
       pipeline.writeError = errno;
       pipeline.writeFailed.store(true, std::memory_order_relaxed);
     }
-    passTurn(pipeline.nextToWrite, turn);
+    passTurn(pipeline.writing, turn);
   }
 }
 
