@@ -140,8 +140,10 @@ END {
   printf "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" " \
          "viewBox=\"0 0 %d %d\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n",
          width, height, width, height
-  print "  <!-- Drawn by docs/draw-signal-path.sh from the output of vexilo; draw it again, do not edit it. -->"
-  print "  <title>The path of the letter " input " through setting 0: it enciphers to " output "</title>"
+  print "  <!-- Drawn by docs/draw-signal-path.sh from the output of vexilo;" \
+        " draw it again, do not edit it. -->"
+  print "  <title>The path of the letter " input " through setting 0:" \
+        " it enciphers to " output "</title>"
   print "  <style>"
   print "    text { font-size: 14px; fill: #222; }"
   print "    .title { font-size: 20px; font-weight: bold; }"
@@ -153,7 +155,8 @@ END {
   print "    .trace { font-family: DejaVu Sans Mono, monospace; font-size: 12px; }"
   print "    .box { fill: #f3f3f3; stroke: #aaa; }"
   print "    .wire { stroke: #d4d4d4; stroke-width: 1; fill: none; }"
-  print "    .forward { stroke: #1f5fbf; stroke-width: 3; fill: none; marker-end: url(#forward-arrow); }"
+  print "    .forward { stroke: #1f5fbf; stroke-width: 3; fill: none;" \
+        " marker-end: url(#forward-arrow); }"
   print "    .back { stroke: #d9480f; stroke-width: 3; fill: none; marker-end: url(#back-arrow); }"
   print "    .forward-turn { stroke: #1f5fbf; stroke-width: 3; fill: none; }"
   print "    .forward-text { fill: #1f5fbf; font-weight: bold; }"
@@ -162,14 +165,16 @@ END {
   print "    .back-ring { fill: #fde4d8; stroke: #d9480f; stroke-width: 2; }"
   print "  </style>"
   print "  <defs>"
-  print "    <marker id=\"forward-arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"4\" markerHeight=\"4\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#1f5fbf\"/></marker>"
-  print "    <marker id=\"back-arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"4\" markerHeight=\"4\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#d9480f\"/></marker>"
+  arrow = "viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"4\" markerHeight=\"4\" " \
+          "orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill="
+  print "    <marker id=\"forward-arrow\" " arrow "\"#1f5fbf\"/></marker>"
+  print "    <marker id=\"back-arrow\" " arrow "\"#d9480f\"/></marker>"
   print "  </defs>"
   printf "  <rect width=\"%d\" height=\"%d\" fill=\"#fff\"/>\n", width, height
 
   text(20, 32, "title", "The path of one letter: " input " goes in, " output " comes out")
-  text(20, 58, "", "Setting 0 of the example store at its start position, drawn from the wiring table " \
-       "and the trace that vexilo prints.")
+  text(20, 58, "", "Setting 0 of the example store at its start position, drawn from the " \
+       "wiring table and the trace that vexilo prints.")
   printf "  <line class=\"forward\" x1=\"20\" y1=\"82\" x2=\"60\" y2=\"82\"/>\n"
   text(70, 87, "", "there: plugboard, rotors 1, 2, 3, to the reflector")
   printf "  <line class=\"back\" x1=\"470\" y1=\"82\" x2=\"510\" y2=\"82\"/>\n"
@@ -189,7 +194,7 @@ END {
          reflectorLeft, boxTop, reflectorRight - reflectorLeft, boxBottom - boxTop
   text((reflectorLeft + reflectorRight) / 2, boxTop - 10, "name", "Reflector")
 
-  # Every wire of every component, faint; the reflector s 13 pairs side by side.
+  # Every wire of every component, faint; the 13 pairs of the reflector side by side.
   for (c = 1; c <= 4; ++c)
     for (i = 0; i < 26; ++i) wire("wire", column[c - 1], i, column[c], wiring[c, i])
   pair = 0
@@ -236,7 +241,8 @@ END {
 
   # The trace as the program printed it (letters as numbers: a is 0, z is 25).
   y += 62
-  text(20, y, "", "The program&#8217;s trace of this letter in descriptive mode (a = 0, b = 1, ..., z = 25):")
+  text(20, y, "", "The program&#8217;s trace of this letter in descriptive mode " \
+       "(a = 0, b = 1, ..., z = 25):")
   text(20, y + 20, "trace", traceThere)
   text(40, y + 38, "trace", traceBack)
   print "</svg>"
