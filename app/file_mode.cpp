@@ -1,9 +1,5 @@
 #include "app/file_mode.h"
 
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/mman.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -15,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/file_mode_system.h"
 #include "app/progress.h"
 #include "core/text_cipher.h"
 #include "core/text_loops.h"
@@ -32,29 +29,9 @@ namespace {
 constexpr std::size_t blockSize = std::size_t{1} << 20;
 constexpr std::size_t blockCount = 3;
 
-// The blocks' bytes, in one piece of memory, left as they are made: the read fills them, and a
-// file shorter than a block never touches the rest. The piece starts at a boundary of 2 MiB, and
-// where the system offers pages of that size (Linux's transparent huge pages) it is asked for
-// them: the blocks then take two page faults instead of 768, and the copies into and out of them
-// miss the address translation cache less. Blocks start at page boundaries, as the page cache's
-// pages do: some processors (AMD's among them) copy between the two at a fraction of their speed
-// when the two are aligned differently, and reads and writes are such copies.
-constexpr std::size_t hugePageSize = std::size_t{2} << 20;
-constexpr std::size_t blockMemorySize = 2 * hugePageSize;
+// The three blocks lie one after another in the memory of `newBlockMemory`.
 static_assert(blockCount * blockSize <= blockMemorySize);
-constexpr std::align_val_t blockAlignment{hugePageSize};
-struct FreeBlocks {
-  void operator()(char* bytes) const { ::operator delete[](bytes, blockAlignment); }
-};
-using BlockMemory = std::unique_ptr<char[], FreeBlocks>;
-BlockMemory newBlockMemory() {
-  BlockMemory memory(static_cast<char*>(::operator new[](blockMemorySize, blockAlignment)));
-#if defined(MADV_HUGEPAGE)
-  // Advice only: refused, it leaves the ordinary pages.
-  ::madvise(memory.get(), blockMemorySize, MADV_HUGEPAGE);
-#endif
-  return memory;
-}
+static_assert(blockSize % 4096 == 0 && blockMemoryAlignment % 4096 == 0);
 
 // A turn that passes from block to block in the order of their numbers (modulo 2^32): the block
 // whose turn it is owns what the turn guards.
@@ -144,7 +121,7 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
         std::swap(block, pipeline.firstBlock);
         length = pipeline.firstBlockLength;
       } else {
-        const ssize_t got = readSome(pipeline.input.get(), block, blockSize);
+        const std::int64_t got = readSome(pipeline.input.get(), block, blockSize);
         if (got < 0) pipeline.readError = errno;
         length = got < 0 ? 0 : static_cast<std::size_t>(got);
       }
@@ -185,12 +162,12 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   // A name that the end of input cuts off was never finished: it is not opened.
   if (!readTypedWord(in, inputfile) || in.eof()) return FileModeOutcome::inputEnded;
 
-  const FileDescriptor fin = openFile(inputfile, O_RDONLY);
+  const FileDescriptor fin = openFile(inputfile);
   const BlockMemory blocks = newBlockMemory();
   char* const block = blocks.get();
   // The first block is read at once, so that a file that opens but cannot be read (a directory)
   // is refused like one that does not open.
-  const ssize_t firstBlock = fin.isOpen() ? readSome(fin.get(), block, blockSize) : -1;
+  const std::int64_t firstBlock = fin.isOpen() ? readSome(fin.get(), block, blockSize) : -1;
   if (firstBlock < 0) {
     reportFileError(err, fin.isOpen() ? "read error in" : "cannot open", inputfile, errno);
     writeUnableToOpenFile(out);
@@ -227,7 +204,7 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     writeUnableToOpenFile(out);
     return FileModeOutcome::outputUnwritten;
   }
-  const FileDescriptor fout = openFileAt(*target, O_WRONLY | O_CREAT | O_TRUNC);
+  const FileDescriptor fout = createFileAt(*target);
   if (!fout.isOpen()) {
     reportFileError(err, "cannot open", outputfile, errno);
     writeUnableToOpenFile(out);
@@ -243,30 +220,27 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
     pipeline.firstBlock = block;
     pipeline.firstBlockLength = static_cast<std::size_t>(firstBlock);
     pipeline.position = machine.rotor1Steps;
-    // The second thread is made with the system's own call, which reports a failure (a limit on
-    // threads, say) instead of throwing: one thread then does all the work, more slowly.
+    // Without a second thread, this one does all the work, more slowly.
     struct Helper {
       BlockPipeline* pipeline;
       char* block;
     } helper{&pipeline, block + 2 * blockSize};
-    pthread_t other{};
-    const bool helped = ::pthread_create(
-                            &other, nullptr,
-                            [](void* argument) -> void* {
-                              const auto* given = static_cast<Helper*>(argument);
-                              runBlocks(*given->pipeline, given->block);
-                              return nullptr;
-                            },
-                            &helper) == 0;
-    runBlocks(pipeline, block + blockSize);
-    if (helped) ::pthread_join(other, nullptr);
+    {
+      const SecondThread other(
+          [](void* argument) {
+            const auto* given = static_cast<Helper*>(argument);
+            runBlocks(*given->pipeline, given->block);
+          },
+          &helper);
+      runBlocks(pipeline, block + blockSize);
+    }
     moveMachineTo(machine, key, pipeline.position);
     readError = pipeline.readError;
     writeError = pipeline.writeError;
     lastWasLineEnd = pipeline.lastWasLineEnd;
   } else {
     // A broken machine goes letter by letter, its failure lines to `out` as they arise.
-    ssize_t got = firstBlock;
+    std::int64_t got = firstBlock;
     while (got > 0) {
       progress.advance(static_cast<std::uint64_t>(got));
       const std::string_view text(block, static_cast<std::size_t>(got));

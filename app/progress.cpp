@@ -1,7 +1,5 @@
 #include "app/progress.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -49,12 +47,11 @@ void clearShownProgress() {
   if (shownIndicator != nullptr) shownIndicator->clear();
 }
 
-ProgressIndicator::ProgressIndicator(int inputDescriptor, int terminalDescriptor,
-                                     Clock::time_point start)
+ProgressIndicator::ProgressIndicator(FileHandle input, FileHandle terminal, Clock::time_point start)
     : start_(start), lastDrawn_(start) {
-  const std::optional<std::uint64_t> inputSize = regularFileSize(inputDescriptor);
-  if (::isatty(terminalDescriptor) == 1 && inputSize && *inputSize > progressThresholdBytes) {
-    terminalDescriptor_ = terminalDescriptor;
+  const std::optional<std::uint64_t> inputSize = regularFileSize(input);
+  if (isTerminal(terminal) && inputSize && *inputSize > progressThresholdBytes) {
+    terminal_ = terminal;
     totalBytes_ = *inputSize;
   }
 }
@@ -81,9 +78,9 @@ void ProgressIndicator::clear() {
     blank.fill(' ');
     blank.front() = '\r';
     blank[drawnWidth_ + 1] = '\r';
-    writeAll(terminalDescriptor_, std::string_view(blank.data(), drawnWidth_ + 2));
+    writeAll(terminal_, std::string_view(blank.data(), drawnWidth_ + 2));
   }
-  terminalDescriptor_ = -1;
+  terminal_ = noFile;
 }
 
 void ProgressIndicator::draw(std::string_view text) {
@@ -94,8 +91,8 @@ void ProgressIndicator::draw(std::string_view text) {
   line.front() = '\r';
   text.copy(line.data() + 1, text.size());
   // A terminal that refuses the line gets no more of them.
-  if (!writeAll(terminalDescriptor_, std::string_view(line.data(), drawnWidth_ + 1))) {
-    terminalDescriptor_ = -1;
+  if (!writeAll(terminal_, std::string_view(line.data(), drawnWidth_ + 1))) {
+    terminal_ = noFile;
   }
 }
 

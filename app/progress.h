@@ -3,12 +3,13 @@
 #ifndef VEXILO_APP_PROGRESS_H_
 #define VEXILO_APP_PROGRESS_H_
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "app/console.h"
+#include "store/file_system.h"
 
 namespace vexilo {
 
@@ -31,16 +32,16 @@ class ProgressIndicator {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Shown on `terminalDescriptor` only when it is a terminal and `inputDescriptor` is a regular
-  // file larger than `progressThresholdBytes`; otherwise the indicator does nothing at all.
-  explicit ProgressIndicator(int inputDescriptor, int terminalDescriptor = STDERR_FILENO,
+  // Shown on `terminal` only when it is a terminal and `input` is a regular file larger than
+  // `progressThresholdBytes`; otherwise the indicator does nothing at all.
+  explicit ProgressIndicator(FileHandle input, FileHandle terminal = standardErrorFile(),
                              Clock::time_point start = Clock::now());
   // Clears the line.
   ~ProgressIndicator();
   ProgressIndicator(const ProgressIndicator&) = delete;
   ProgressIndicator& operator=(const ProgressIndicator&) = delete;
 
-  bool shown() const { return terminalDescriptor_ >= 0; }
+  bool shown() const { return terminal_ != noFile; }
 
   // Counts `bytes` more of the input as read. The line is drawn at the first call and redrawn
   // (with a carriage return) when `progressRedrawInterval` has passed since it was last drawn.
@@ -53,7 +54,7 @@ class ProgressIndicator {
  private:
   void draw(std::string_view text);
 
-  int terminalDescriptor_ = -1;  // -1 when nothing is to be shown
+  FileHandle terminal_ = noFile;  // noFile when nothing is to be shown
   std::uint64_t totalBytes_ = 0;
   std::uint64_t bytesDone_ = 0;
   Clock::time_point start_;

@@ -1,21 +1,20 @@
 #include "app/standard_output.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <csignal>
+#include <cstdlib>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/main_loop.h"
 #include "app/progress.h"
 #include "store/file_system.h"
 
 namespace vexilo {
 
-DescriptorOutputBuffer::DescriptorOutputBuffer(int descriptor) : descriptor_(descriptor) {
+DescriptorOutputBuffer::DescriptorOutputBuffer(FileHandle file) : file_(file) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
@@ -23,7 +22,7 @@ DescriptorOutputBuffer::~DescriptorOutputBuffer() { flushBuffer(); }
 
 void DescriptorOutputBuffer::flushBuffer() {
   const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-  if (!held.empty() && writeError_ == 0 && !writeAll(descriptor_, held)) writeError_ = errno;
+  if (!held.empty() && writeError_ == 0 && !writeAll(file_, held)) writeError_ = errno;
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
@@ -46,7 +45,7 @@ std::streamsize DescriptorOutputBuffer::xsputn(const char* text, std::streamsize
   // A text larger than the room left goes out at once, after what is held.
   flushBuffer();
   if (writeError_ == 0 &&
-      !writeAll(descriptor_, std::string_view(text, static_cast<std::size_t>(count)))) {
+      !writeAll(file_, std::string_view(text, static_cast<std::size_t>(count)))) {
     writeError_ = errno;
   }
   return count;
@@ -71,8 +70,8 @@ constexpr std::string_view outOfMemoryNote = "vexilo: out of memory\n";
 void endOutOfMemory() {
   clearShownProgress();
   if (sessionOutput != nullptr) sessionOutput->pubsync();
-  writeAll(STDERR_FILENO, outOfMemoryNote);
-  ::_exit(1);
+  writeAll(standardErrorFile(), outOfMemoryNote);
+  std::_Exit(1);
 }
 
 // Set before the program's own objects are made when it starts, which already take memory.
@@ -83,19 +82,18 @@ void endOutOfMemory() {
 }  // namespace
 
 int runOnStandardStreams(std::span<const char* const> arguments) {
-  // A file-size limit makes a write fail like any other error instead of ending the program.
-  std::signal(SIGXFSZ, SIG_IGN);
+  prepareStandardStreams();
   // Unsynchronised streams keep file and line output fast; standard input stays tied to the
   // output, so every prompt is shown before its answer is read.
   std::ios::sync_with_stdio(false);
-  DescriptorOutputBuffer outputBuffer(STDOUT_FILENO);
+  DescriptorOutputBuffer outputBuffer(standardOutputFile());
   sessionOutput = &outputBuffer;
   std::ostream out(&outputBuffer);
-  std::cin.tie(&out);
+  std::istream in(standardInputBuffer());
+  in.tie(&out);
   std::cerr.tie(&out);
-  const int status = runCommandLine(arguments, std::cin, out, std::cerr);
+  const int status = runCommandLine(arguments, in, out, std::cerr);
   out.flush();
-  std::cin.tie(nullptr);
   std::cerr.tie(nullptr);
   sessionOutput = nullptr;
   const int writeError = outputBuffer.writeError();

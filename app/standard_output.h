@@ -9,13 +9,15 @@
 #include <span>
 #include <streambuf>
 
+#include "store/file_system.h"
+
 namespace vexilo {
 
-// Buffers what is written and passes it to `descriptor` when full, when flushed and when it goes.
-// After the first failed write the rest is dropped; the stream using it does not go bad.
+// Buffers what is written and passes it to `file` when full, when flushed and when it goes. After
+// the first failed write the rest is dropped; the stream using it does not go bad.
 class DescriptorOutputBuffer : public std::streambuf {
  public:
-  explicit DescriptorOutputBuffer(int descriptor);
+  explicit DescriptorOutputBuffer(FileHandle file);
   ~DescriptorOutputBuffer() override;
   DescriptorOutputBuffer(const DescriptorOutputBuffer&) = delete;
   DescriptorOutputBuffer& operator=(const DescriptorOutputBuffer&) = delete;
@@ -31,15 +33,16 @@ class DescriptorOutputBuffer : public std::streambuf {
  private:
   void flushBuffer();
 
-  int descriptor_;
+  FileHandle file_;
   int writeError_ = 0;
   std::array<char, 1 << 16> buffer_{};
 };
 
 // Runs what the command line `arguments` ask for (see runCommandLine) on the process's standard
-// streams and returns its exit status, or 1 when standard output could not be written, which is
-// then said on standard error. A closed pipe ends the program by its signal as usual; where the
-// caller ignores that signal, it is a write error like any other. When memory runs out the program
+// streams (see console.h) and returns its exit status, or 1 when standard output could not be
+// written, which is then said on standard error. A closed pipe ends the program by its signal as
+// usual on POSIX systems; where the caller ignores that signal, and on Windows, it is a write
+// error like any other. When memory runs out the program
 // ends at once with "vexilo: out of memory" on standard error and status 1, having flushed what it
 // had written.
 int runOnStandardStreams(std::span<const char* const> arguments);

@@ -1,8 +1,7 @@
+// The x86 processor's features, as the compiler's own check reads them (on every system: it also
+// asks whether the system saves the wide registers, without which AVX cannot be used). The ARM
+// features come from the system: processor_posix.cpp and processor_windows.cpp.
 #include "core/processor.h"
-
-#if defined(__arm__) && defined(__linux__)
-#include <sys/auxv.h>
-#endif
 
 namespace vexilo {
 
@@ -33,19 +32,6 @@ bool processorHasSse2() { return false; }
 bool processorHasAvx2() { return false; }
 bool processorHasAvx512Vbmi() { return false; }
 bool processorIsAmd() { return false; }
-#endif
-
-#if defined(__aarch64__)
-bool processorHasNeon() { return true; }
-#elif defined(__arm__) && defined(__linux__)
-bool processorHasNeon() {
-  // The kernel's bit for NEON in AT_HWCAP on 32-bit ARM.
-  constexpr unsigned long neonBit = 1UL << 12;
-  static const bool has = (::getauxval(AT_HWCAP) & neonBit) != 0;
-  return has;
-}
-#else
-bool processorHasNeon() { return false; }
 #endif
 
 }  // namespace vexilo

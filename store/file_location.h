@@ -1,7 +1,8 @@
 // Where a file named by a path really is, decided the way the system decides it when it opens the
-// name: one name at a time from directory descriptors, following symbolic links, so that no path is
-// too long or too deep. Two names are the same file when they lead to the same file (device and
-// inode), or, for a file not made yet, to the same name in the same directory.
+// name, so that no path is too long or too deep: two names are the same file when they lead to
+// the same file, or, for a file not made yet, to the same name in the same directory.
+//
+// What each system must do is in file_location_posix.cpp and file_location_windows.cpp.
 #ifndef VEXILO_STORE_FILE_LOCATION_H_
 #define VEXILO_STORE_FILE_LOCATION_H_
 
@@ -14,7 +15,8 @@
 
 namespace vexilo {
 
-// What tells one file from another: its device and its inode.
+// What tells one file from another: its device and inode on POSIX systems, its volume's serial
+// number and its file index on Windows.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t index = 0;
@@ -25,7 +27,7 @@ struct FileIdentity {
 std::optional<FileIdentity> identityOf(const FileDescriptor& file);
 
 // Where a name leads: the directory that holds the file at the end of its chain of links, open,
-// and the file's own name there, which is no link.
+// and the file's own name there.
 struct FileLocation {
   FileDescriptor directory;
   FileIdentity directoryIdentity;
@@ -33,20 +35,27 @@ struct FileLocation {
   std::optional<FileIdentity> file;  // the file of that name, when there is one
 };
 
-// Follows `fileName` as opening it would: each directory on the way is opened from the one before
-// it (the working directory or the root to start with), and a link at the end is followed from the
-// directory it is in, however many links lead on, until a name that is no link or that does not
-// exist yet: there an open that creates the file would make it. Nothing when a directory on the
-// way cannot be opened, after more links than the system follows (ELOOP), or when the name holds a
-// NUL byte (`nameHoldsNul`); errno says which.
+// Follows `fileName` as opening it would, links and all, to a name that is no link or that does
+// not exist yet: there an open that creates the file would make it. Nothing when a directory on
+// the way cannot be opened, after more links than the system follows (ELOOP), or when the name
+// holds a NUL byte (`nameHoldsNul`); errno says which.
 std::optional<FileLocation> locateFile(const std::string& fileName);
 
 // Whether two locations lead to the same file: the same file where there is one, or else the same
-// name in the same directory.
+// name (compared as the system compares names: on Windows without regard to case) in the same
+// directory.
 bool sameFile(const FileLocation& first, const FileLocation& second);
 
-// Opens the file at `location` with `flags` (close-on-exec is added), as `openFile` opens a name.
-FileDescriptor openFileAt(const FileLocation& location, int flags, int mode = 0666);
+// Opens the file at `location` for writing, creating it when absent and emptying it otherwise.
+// Not open on failure, with errno set (EISDIR for a directory).
+FileDescriptor createFileAt(const FileLocation& location);
+
+// Removes the file open on `file`, which was made at `location`, when that name still holds it;
+// a link that led there stays. False, with errno set, when it cannot.
+bool removeFileAt(const FileLocation& location, const FileDescriptor& file);
+
+// Makes the names in the directory of `location` durable, a name just made among them.
+void flushDirectory(const FileLocation& location);
 
 }  // namespace vexilo
 

@@ -1,8 +1,5 @@
 #include "store/line_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -61,7 +58,7 @@ void noteOpenFailure(std::ostream& err, const std::string& fileName, int errorNu
 
 // Up to a block of `file` that ends at `end` (the block before it when lines run backwards).
 struct BackwardWindow {
-  int descriptor;
+  FileHandle file;
   std::vector<char> bytes = std::vector<char>(readBlockSize);
   std::int64_t start = 0;  // file offset of bytes[0]
   std::int64_t end = 0;    // file offset after the last byte held
@@ -72,8 +69,8 @@ struct BackwardWindow {
         std::max<std::int64_t>(0, blockEnd - static_cast<std::int64_t>(bytes.size()));
     std::int64_t held = 0;
     while (blockStart + held < blockEnd) {
-      const ssize_t got =
-          readSomeAt(descriptor, bytes.data() + held,
+      const std::int64_t got =
+          readSomeAt(file, bytes.data() + held,
                      static_cast<std::size_t>(blockEnd - blockStart - held), blockStart + held);
       if (got <= 0) {
         if (got == 0) errno = EIO;  // the file shrank under the reading
@@ -94,22 +91,18 @@ struct BackwardWindow {
 LineCursor::LineCursor(std::string_view text)
     : next_(text.data()), end_(text.data() + text.size()) {}
 
-LineCursor::LineCursor(int descriptor, char* buffer, std::size_t bufferSize, std::int64_t offset,
+LineCursor::LineCursor(FileHandle file, char* buffer, std::size_t bufferSize, std::int64_t offset,
                        std::int64_t limit)
-    : descriptor_(descriptor),
-      buffer_(buffer),
-      bufferSize_(bufferSize),
-      fileOffset_(offset),
-      limit_(limit) {}
+    : file_(file), buffer_(buffer), bufferSize_(bufferSize), fileOffset_(offset), limit_(limit) {}
 
 bool LineCursor::refill() {
-  if (descriptor_ < 0 || fileOffset_ >= limit_) return false;
+  if (file_ == noFile || fileOffset_ >= limit_) return false;
   const auto wanted =
       static_cast<std::size_t>(std::min<std::int64_t>(limit_ - fileOffset_, bufferSize_));
-  const ssize_t got = readSomeAt(descriptor_, buffer_, wanted, fileOffset_);
+  const std::int64_t got = readSomeAt(file_, buffer_, wanted, fileOffset_);
   if (got <= 0) {
     if (got < 0) readError_ = errno;
-    descriptor_ = -1;
+    file_ = noFile;
     return false;
   }
   next_ = buffer_;
@@ -249,7 +242,7 @@ std::optional<std::string_view> readNumberFields(LineCursor& line, std::span<std
 
 LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit,
                             std::ostream& err) {
-  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
+  const FileDescriptor file = openStoreFile(fileName);
   if (!file.isOpen()) {
     noteOpenFailure(err, fileName, errno);
     return LineReadOutcome::unableToOpen;
@@ -276,13 +269,15 @@ LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visi
 
 LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardLineVisitor& visit,
                                     std::ostream& err) {
-  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
-  struct stat status {};
-  if (!file.isOpen() || ::fstat(file.get(), &status) != 0) {
+  const FileDescriptor file = openStoreFile(fileName);
+  const std::optional<std::uint64_t> size =
+      file.isOpen() ? regularFileSize(file.get()) : std::nullopt;
+  if (!size) {
     noteOpenFailure(err, fileName, errno);
     return LineReadOutcome::unableToOpen;
   }
-  if (status.st_size == 0) return LineReadOutcome::finished;
+  const auto fileSize = static_cast<std::int64_t>(*size);
+  if (fileSize == 0) return LineReadOutcome::finished;
 
   BackwardWindow window{file.get()};
   // Lines longer than the window are read forwards again from their start, into a block of their
@@ -294,9 +289,9 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
     return anyVisited ? LineReadOutcome::finished : LineReadOutcome::unableToOpen;
   };
 
-  if (!window.load(status.st_size)) return readFailed();
+  if (!window.load(fileSize)) return readFailed();
   // A line end as the file's last byte ends the last line; it starts no empty line after it.
-  std::int64_t lineEnd = status.st_size;
+  std::int64_t lineEnd = fileSize;
   if (*window.at(lineEnd - 1) == '\n') --lineEnd;
   for (;;) {
     std::int64_t lineStart = 0;
@@ -330,7 +325,7 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
 }
 
 std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
-  const FileDescriptor file = openStoreFile(fileName, O_RDONLY);
+  const FileDescriptor file = openStoreFile(fileName);
   if (!file.isOpen()) return 0;
   std::vector<char> buffer(readBlockSize);
   std::int64_t lineEnds = 0;
@@ -338,7 +333,7 @@ std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
   while (counted < length) {
     const auto wanted =
         static_cast<std::size_t>(std::min<std::int64_t>(length - counted, readBlockSize));
-    const ssize_t got = readSome(file.get(), buffer.data(), wanted);
+    const std::int64_t got = readSome(file.get(), buffer.data(), wanted);
     if (got <= 0) break;
     lineEnds += std::count(buffer.data(), buffer.data() + got, '\n');
     counted += got;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/file_system.h"
+
 namespace vexilo {
 
 // The fields of one line, read front to back. A line has at least one field (an empty line has one
@@ -21,9 +23,9 @@ class LineCursor {
  public:
   // A cursor over `text`, held in memory, as one line.
   explicit LineCursor(std::string_view text);
-  // A cursor over the bytes of `descriptor` from `offset` up to `limit`, read into `buffer` (of
+  // A cursor over the bytes of `file` from `offset` up to `limit`, read into `buffer` (of
   // `bufferSize` bytes) as they are needed.
-  LineCursor(int descriptor, char* buffer, std::size_t bufferSize, std::int64_t offset,
+  LineCursor(FileHandle file, char* buffer, std::size_t bufferSize, std::int64_t offset,
              std::int64_t limit);
 
   // True while the line has a field that has not been read.
@@ -53,7 +55,7 @@ class LineCursor {
 
   const char* next_ = nullptr;
   const char* end_ = nullptr;
-  int descriptor_ = -1;  // -1 once nothing more is to be read
+  FileHandle file_ = noFile;  // noFile once nothing more is to be read
   char* buffer_ = nullptr;
   std::size_t bufferSize_ = 0;
   std::int64_t fileOffset_ = 0;  // where the next read starts

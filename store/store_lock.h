@@ -1,7 +1,10 @@
-// An exclusive advisory lock that lets one run at a time add to a store, so that two runs never
-// hand out the same ID for different contents: neither runs in one directory nor runs in different
-// directories whose store files are the same files (symbolic links, chains of them, or hard links
-// to one store).
+// An exclusive lock that lets one run at a time add to a store, so that two runs never hand out
+// the same ID for different contents: neither runs in one directory nor runs in different
+// directories whose store files are the same files (symbolic links, chains of them, hard links to
+// one store, or on Windows other spellings of one directory).
+//
+// How each system locks is in store_lock_posix.cpp (flock, which the system gives back when a
+// process dies) and store_lock_windows.cpp (named mutexes, which it gives back likewise).
 #ifndef VEXILO_STORE_STORE_LOCK_H_
 #define VEXILO_STORE_STORE_LOCK_H_
 
@@ -10,21 +13,21 @@
 #include <string>
 #include <vector>
 
-#include "store/file_location.h"
 #include "store/file_system.h"
 
 namespace vexilo {
 
 // Locks, for as long as the holder lives, the working directory, each of the store's `fileNames`
 // that exists, and the directory that each of them is in or would be made in, at the end of its
-// chain of symbolic links; all in one order that every run shares (by device and inode), waiting
-// while another run holds any of them. The locks go with the holder, whichever way its scope is
-// left, and with the process when it dies. No file is made. When a directory cannot be opened or a
-// lock cannot be taken, "the store cannot be locked: REASON" with the first reason is said on
-// `err`, and the run goes on without that lock.
+// chain of links; all in one order that every run shares (by file identity), waiting while another
+// run holds any of them. The locks go with the holder, whichever way its scope is left, and with
+// the process when it dies. No file is made. When a directory cannot be opened or a lock cannot be
+// taken, "the store cannot be locked: REASON" with the first reason is said on `err`, and the run
+// goes on without that lock.
 class StoreLock {
  public:
   explicit StoreLock(std::span<const std::string> fileNames, std::ostream& err = std::cerr);
+  ~StoreLock();
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
 
@@ -32,7 +35,7 @@ class StoreLock {
   bool held() const { return held_; }
 
  private:
-  std::vector<FileDescriptor> locked_;
+  std::vector<FileDescriptor> locked_;  // what holds each lock: a file, a directory or a mutex
   bool held_ = true;
 };
 

@@ -1,5 +1,5 @@
-#include "store/store_lock.h"
-
+// The store's lock on POSIX systems: flock on the directories and files, which excludes other open
+// descriptions of the same file, in this process too, and goes when the process does.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+
+#include "store/file_location.h"
+#include "store/posix_calls.h"
+#include "store/store_lock.h"
 
 namespace vexilo {
 namespace {
@@ -22,7 +26,7 @@ struct LockTarget {
 int addTarget(std::vector<LockTarget>& targets, FileDescriptor file) {
   if (!file.isOpen()) return errno;
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0) return errno;
+  if (::fstat(static_cast<int>(file.get()), &status) != 0) return errno;
   if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) return 0;
   const FileIdentity identity{static_cast<std::uint64_t>(status.st_dev),
                               static_cast<std::uint64_t>(status.st_ino)};
@@ -33,15 +37,20 @@ int addTarget(std::vector<LockTarget>& targets, FileDescriptor file) {
   return 0;
 }
 
+FileDescriptor openAt(const FileLocation& location, int flags) {
+  return FileDescriptor(retryWhileInterrupted([&] {
+    return ::openat(static_cast<int>(location.directory.get()), location.name.c_str(),
+                    flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  }));
+}
+
 // Adds the store file at `location`, when it exists (any open mode will do: the lock is the
 // file's, not the descriptor's), and the directory it is in or would be made in. A file that
 // cannot be opened is left out: its directory's lock covers it.
 int addStoreFile(std::vector<LockTarget>& targets, FileLocation& location) {
   if (location.file) {
-    FileDescriptor file = openFileAt(location, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (!file.isOpen() && errno == EACCES) {
-      file = openFileAt(location, O_WRONLY | O_NONBLOCK | O_NOCTTY);
-    }
+    FileDescriptor file = openAt(location, O_RDONLY);
+    if (!file.isOpen() && errno == EACCES) file = openAt(location, O_WRONLY);
     if (file.isOpen()) addTarget(targets, std::move(file));
   }
   return addTarget(targets, std::move(location.directory));
@@ -56,7 +65,8 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
     if (firstError == 0 && errorNumber != 0) firstError = errorNumber;
   };
   std::vector<LockTarget> targets;
-  failed(addTarget(targets, openFile(".", O_RDONLY | O_DIRECTORY)));
+  failed(addTarget(targets, FileDescriptor(retryWhileInterrupted(
+                                [] { return ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }))));
   for (const std::string& name : fileNames) {
     // Runs that reach one store through different links meet at the directory of its files. A
     // name that leads nowhere will get no file either: that append fails by itself.
@@ -68,7 +78,8 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
   std::sort(targets.begin(), targets.end(),
             [](const LockTarget& a, const LockTarget& b) { return a.identity < b.identity; });
   for (LockTarget& target : targets) {
-    if (retryWhileInterrupted([&] { return ::flock(target.file.get(), LOCK_EX); }) != 0) {
+    if (retryWhileInterrupted(
+            [&] { return ::flock(static_cast<int>(target.file.get()), LOCK_EX); }) != 0) {
       failed(errno);
       continue;
     }
@@ -79,5 +90,8 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
     held_ = false;
   }
 }
+
+// Closing the descriptors gives the locks back.
+StoreLock::~StoreLock() = default;
 
 }  // namespace vexilo

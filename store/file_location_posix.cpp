@@ -1,10 +1,13 @@
-#include "store/file_location.h"
-
+// Where a name leads on POSIX systems: one name at a time from directory descriptors, following
+// symbolic links as the system does.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "store/file_location.h"
+#include "store/posix_calls.h"
 
 namespace vexilo {
 namespace {
@@ -23,6 +26,8 @@ constexpr int searchOnly = O_RDONLY;
 FileIdentity identityOfStatus(const struct stat& status) {
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
+
+int descriptorOf(const FileDescriptor& file) { return static_cast<int>(file.get()); }
 
 FileDescriptor openDirectoryAt(int directory, const char* name, int access) {
   return FileDescriptor(retryWhileInterrupted(
@@ -48,7 +53,7 @@ std::optional<std::string> linkTarget(int directory, const std::string& name) {
 
 std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0) return std::nullopt;
+  if (::fstat(descriptorOf(file), &status) != 0) return std::nullopt;
   return identityOfStatus(status);
 }
 
@@ -74,13 +79,13 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
       start = slash + 1;
       // The system follows the links among the directories by itself.
       if (!part.empty() && part != ".") {
-        directory = openDirectoryAt(directory.get(), part.c_str(), searchOnly);
+        directory = openDirectoryAt(descriptorOf(directory), part.c_str(), searchOnly);
       }
     }
     if (!directory.isOpen()) return std::nullopt;
     // A name that ends in a slash names the directory itself.
     std::string name = start == path.size() ? std::string(".") : path.substr(start);
-    std::optional<std::string> target = linkTarget(directory.get(), name);
+    std::optional<std::string> target = linkTarget(descriptorOf(directory), name);
     if (target && !target->empty()) {
       path = std::move(*target);
       continue;
@@ -89,15 +94,15 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
 
     FileLocation location;
     struct stat status {};
-    if (::fstat(directory.get(), &status) != 0) return std::nullopt;
+    if (::fstat(descriptorOf(directory), &status) != 0) return std::nullopt;
     location.directoryIdentity = identityOfStatus(status);
-    if (::fstatat(directory.get(), name.c_str(), &status, 0) == 0) {
+    if (::fstatat(descriptorOf(directory), name.c_str(), &status, 0) == 0) {
       location.file = identityOfStatus(status);
     } else if (errno != ENOENT) {
       return std::nullopt;
     }
     // Readable where it can be, for the lock and the flush of a new name that take the directory.
-    FileDescriptor readable = openDirectoryAt(directory.get(), ".", O_RDONLY);
+    FileDescriptor readable = openDirectoryAt(descriptorOf(directory), ".", O_RDONLY);
     location.directory = readable.isOpen() ? std::move(readable) : std::move(directory);
     location.name = std::move(name);
     return location;
@@ -111,14 +116,22 @@ bool sameFile(const FileLocation& first, const FileLocation& second) {
   return first.directoryIdentity == second.directoryIdentity && first.name == second.name;
 }
 
-FileDescriptor openFileAt(const FileLocation& location, int flags, int mode) {
-  if (location.name.find('\0') != std::string::npos) {
-    errno = nameHoldsNul;
-    return FileDescriptor();
-  }
+FileDescriptor createFileAt(const FileLocation& location) {
   return FileDescriptor(retryWhileInterrupted([&] {
-    return ::openat(location.directory.get(), location.name.c_str(), flags | O_CLOEXEC, mode);
+    return ::openat(descriptorOf(location.directory), location.name.c_str(),
+                    O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   }));
 }
+
+bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
+  const std::optional<FileIdentity> identity = identityOf(file);
+  if (!identity || location.file != identity) {
+    errno = ENOENT;
+    return false;
+  }
+  return ::unlinkat(descriptorOf(location.directory), location.name.c_str(), 0) == 0;
+}
+
+void flushDirectory(const FileLocation& location) { ::fsync(descriptorOf(location.directory)); }
 
 }  // namespace vexilo
