@@ -1,0 +1,148 @@
+// Where a name leads on Windows. The system makes a name a full path before it opens it (the
+// working directory before a relative name, "." and ".." taken out); opening the directory and the
+// file then follows junctions and symbolic links to the end. A file is known by its volume's serial
+// number and its file index, so that other spellings of one directory (another case, ".\", a UNC
+// path, the "\\?\" form) lead to the same place. A symbolic link to a file not made yet stands for
+// itself here, not for its target.
+#include <windows.h>
+
+#include <cerrno>
+
+#include "store/file_location.h"
+#include "store/windows_calls.h"
+
+namespace vexilo {
+namespace {
+
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens what `path` names, a file or a directory, only to learn what it is.
+HANDLE openToLookAt(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+std::optional<FileIdentity> identityOfHandle(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(file, &information)) {
+    setErrnoFrom();
+    return std::nullopt;
+  }
+  return FileIdentity{
+      information.dwVolumeSerialNumber,
+      (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+// The full path of the file at `location`, through the path of its directory as the system
+// knows it now.
+std::optional<std::wstring> pathAt(const FileLocation& location) {
+  const HANDLE directory = handleOf(location.directory.get());
+  const DWORD needed = ::GetFinalPathNameByHandleW(directory, nullptr, 0, VOLUME_NAME_DOS);
+  const std::optional<std::wstring> name = wideText(location.name);
+  if (needed == 0 || !name) {
+    if (needed == 0) setErrnoFrom();
+    return std::nullopt;
+  }
+  std::wstring path(needed, L'\0');
+  path.resize(::GetFinalPathNameByHandleW(directory, path.data(), needed, VOLUME_NAME_DOS));
+  if (!path.ends_with(L'\\')) path += L'\\';
+  return path + *name;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
+  return identityOfHandle(handleOf(file.get()));
+}
+
+std::optional<FileLocation> locateFile(const std::string& fileName) {
+  const std::optional<std::wstring> path = systemPath(fileName);
+  if (!path) return std::nullopt;
+  const std::size_t lastSeparator = path->find_last_of(L'\\');
+  const std::wstring name = path->substr(lastSeparator + 1);
+  std::wstring parent = path->substr(0, lastSeparator);
+  // A name that ends in a separator names a directory, never a file to write.
+  if (name.empty()) {
+    errno = namesDirectory(*path) ? EISDIR : ENOENT;
+    return std::nullopt;
+  }
+  // The root of a drive is "C:\", not "C:".
+  if (parent.ends_with(L':')) parent += L'\\';
+
+  FileLocation location;
+  location.directory = FileDescriptor(fileHandleOf(openToLookAt(parent)));
+  if (!location.directory.isOpen()) {
+    setErrnoFrom();
+    return std::nullopt;
+  }
+  const std::optional<FileIdentity> directoryIdentity = identityOf(location.directory);
+  if (!directoryIdentity) return std::nullopt;
+  location.directoryIdentity = *directoryIdentity;
+  const FileDescriptor file(fileHandleOf(openToLookAt(*path)));
+  if (file.isOpen()) {
+    location.file = identityOf(file);
+    if (!location.file) return std::nullopt;
+  } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) {
+    setErrnoFrom(error);
+    return std::nullopt;
+  }
+  location.name = utf8Text(name);
+  return location;
+}
+
+bool sameFile(const FileLocation& first, const FileLocation& second) {
+  if (first.file || second.file) return first.file == second.file;
+  if (first.directoryIdentity != second.directoryIdentity) return false;
+  const std::optional<std::wstring> firstName = wideText(first.name);
+  const std::optional<std::wstring> secondName = wideText(second.name);
+  // Names are told apart as the system tells them: without regard to case.
+  return firstName && secondName &&
+         ::CompareStringOrdinal(firstName->c_str(), static_cast<int>(firstName->size()),
+                                secondName->c_str(), static_cast<int>(secondName->size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+FileDescriptor createFileAt(const FileLocation& location) {
+  const std::optional<std::wstring> path = pathAt(location);
+  if (!path) return FileDescriptor();
+  // Opened, then emptied, as POSIX's O_TRUNC does: CREATE_ALWAYS would refuse a hidden file.
+  FileDescriptor file(fileHandleOf(::CreateFileW(path->c_str(), GENERIC_WRITE, shareAll, nullptr,
+                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!file.isOpen()) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED && namesDirectory(*path)) {
+      errno = EISDIR;
+    } else {
+      setErrnoFrom(error);
+    }
+    return file;
+  }
+  if (!cutBack(file.get(), 0)) return FileDescriptor();
+  return file;
+}
+
+bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
+  const std::optional<FileIdentity> identity = identityOf(file);
+  if (!identity || location.file != identity) {
+    errno = ENOENT;
+    return false;
+  }
+  // Through the open handle where it may remove the file; else by its name, which every open
+  // handle of the program allows.
+  FILE_DISPOSITION_INFO remove{};
+  remove.DeleteFile = TRUE;
+  if (::SetFileInformationByHandle(handleOf(file.get()), FileDispositionInfo, &remove,
+                                   sizeof remove)) {
+    return true;
+  }
+  const std::optional<std::wstring> path = pathAt(location);
+  if (path && ::DeleteFileW(path->c_str())) return true;
+  setErrnoFrom();
+  return false;
+}
+
+// NTFS writes a new name to its journal by itself; FlushFileBuffers on a directory would need the
+// right to write to it, which the program does not ask for.
+void flushDirectory(const FileLocation&) {}
+
+}  // namespace vexilo
