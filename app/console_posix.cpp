@@ -1,10 +1,10 @@
 // The standard streams on POSIX systems: the bytes as they come and go.
+#include "app/console.h"
+
 #include <unistd.h>
 
 #include <csignal>
 #include <iostream>
-
-#include "app/console.h"
 
 namespace vexilo {
 

@@ -2,6 +2,8 @@
 // the system's handles; a console is set to show UTF-8 while the program runs. Input is read as
 // Windows text, from a console with the wide call (so that letters beyond ASCII arrive whole, as
 // UTF-8) and from a pipe or a file as bytes.
+#include "app/console.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/console.h"
 #include "store/windows_calls.h"
 
 namespace vexilo {

@@ -23,6 +23,10 @@ inline constexpr std::size_t blockMemorySize = std::size_t{4} << 20;
 inline constexpr std::size_t blockMemoryAlignment = std::size_t{2} << 20;
 BlockMemory newBlockMemory();
 
+// Asks the system for pages of 2 MiB for the `size` bytes at `memory`, where it has them. Advice
+// only: refused, it leaves the ordinary pages.
+void adviseHugePages(char* memory, std::size_t size);
+
 // Runs `work(argument)` on a second thread until the holder goes, which waits for it. When the
 // system gives no thread (a limit on threads, say), nothing runs and `started` is false: the caller
 // then does all the work itself.

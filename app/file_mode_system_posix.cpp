@@ -1,30 +1,18 @@
 // File mode's memory and thread on POSIX systems.
+#include "app/file_mode_system.h"
+
 #include <pthread.h>
 #include <sys/mman.h>
 
 #include <cstring>
-#include <new>
-
-#include "app/file_mode_system.h"
 
 namespace vexilo {
-namespace {
-
-constexpr std::align_val_t alignment{blockMemoryAlignment};
-
-}  // namespace
-
-void FreeBlockMemory::operator()(char* bytes) const { ::operator delete[](bytes, alignment); }
-
-BlockMemory newBlockMemory() {
-  BlockMemory memory(static_cast<char*>(::operator new[](blockMemorySize, alignment)));
+void adviseHugePages([[maybe_unused]] char* memory, [[maybe_unused]] std::size_t size) {
 #if defined(MADV_HUGEPAGE)
   // Linux's transparent huge pages: the blocks then take two page faults instead of 768, and the
-  // kernel's copies into and out of them miss the address translation cache less. Advice only:
-  // refused, it leaves the ordinary pages.
-  ::madvise(memory.get(), blockMemorySize, MADV_HUGEPAGE);
+  // kernel's copies into and out of them miss the address translation cache less.
+  ::madvise(memory, size, MADV_HUGEPAGE);
 #endif
-  return memory;
 }
 
 static_assert(sizeof(pthread_t) <= sizeof(std::uintptr_t));

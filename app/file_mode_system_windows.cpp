@@ -1,23 +1,11 @@
-// File mode's memory and thread on Windows. Large pages there need a right that users lack, so the
-// blocks take ordinary pages.
-#include <windows.h>
-
-#include <new>
-
+// File mode's memory and thread on Windows. Large pages there need a right that users lack (to lock
+// pages in memory), so the blocks take ordinary pages.
 #include "app/file_mode_system.h"
 
+#include <windows.h>
+
 namespace vexilo {
-namespace {
-
-constexpr std::align_val_t alignment{blockMemoryAlignment};
-
-}  // namespace
-
-void FreeBlockMemory::operator()(char* bytes) const { ::operator delete[](bytes, alignment); }
-
-BlockMemory newBlockMemory() {
-  return BlockMemory(static_cast<char*>(::operator new[](blockMemorySize, alignment)));
-}
+void adviseHugePages(char*, std::size_t) {}
 
 SecondThread::SecondThread(void (*work)(void*), void* argument) : work_(work), argument_(argument) {
   // On x86-64 the system's calling convention is the only one, so a plain function serves.

@@ -1,12 +1,13 @@
 // Where a name leads on POSIX systems: one name at a time from directory descriptors, following
 // symbolic links as the system does.
+#include "store/file_location.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "store/file_location.h"
 #include "store/posix_calls.h"
 
 namespace vexilo {
@@ -58,14 +59,7 @@ std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
 }
 
 std::optional<FileLocation> locateFile(const std::string& fileName) {
-  if (fileName.find('\0') != std::string::npos) {
-    errno = nameHoldsNul;
-    return std::nullopt;
-  }
-  if (fileName.empty()) {
-    errno = ENOENT;
-    return std::nullopt;
-  }
+  if (!canNameAFile(fileName)) return std::nullopt;
   FileDescriptor directory = openDirectoryAt(AT_FDCWD, ".", searchOnly);
   std::string path = fileName;
   for (int link = 0; link <= mostLinksFollowed; ++link) {

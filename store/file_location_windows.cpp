@@ -4,11 +4,12 @@
 // number and its file index, so that other spellings of one directory (another case, ".\", a UNC
 // path, the "\\?\" form) lead to the same place. A symbolic link to a file not made yet stands for
 // itself here, not for its target.
+#include "store/file_location.h"
+
 #include <windows.h>
 
 #include <cerrno>
 
-#include "store/file_location.h"
 #include "store/windows_calls.h"
 
 namespace vexilo {

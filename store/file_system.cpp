@@ -59,6 +59,18 @@ std::string errorText(int errorNumber) {
   return systemErrorText(errorNumber);
 }
 
+bool canNameAFile(const std::string& fileName) {
+  if (fileName.find('\0') != std::string::npos) {
+    errno = nameHoldsNul;
+    return false;
+  }
+  if (fileName.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  return true;
+}
+
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber) {
   std::string line = "vexilo: ";

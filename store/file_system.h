@@ -61,6 +61,10 @@ std::string errorText(int errorNumber);
 // The text of a system's error number alone: glibc's wording, which the Windows file repeats.
 std::string systemErrorText(int errorNumber);
 
+// Whether `fileName` can name a file at all: false, with errno set, for a name with a NUL byte
+// (`nameHoldsNul`) and for an empty one (ENOENT, as the system says of it).
+bool canNameAFile(const std::string& fileName);
+
 // Writes "vexilo: <what> <fileName>: <reason>" as one line to `err`, e.g.
 // "vexilo: cannot open notes.txt: Permission denied". A NUL byte in the name is shown as "\0".
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,

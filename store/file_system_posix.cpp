@@ -1,4 +1,6 @@
 // The file system on POSIX systems: Linux, and as far as they can be foreseen, macOS and the BSDs.
+#include "store/file_system.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "store/file_system.h"
 #include "store/posix_calls.h"
 
 namespace vexilo {
@@ -15,10 +16,7 @@ namespace {
 int descriptorOf(FileHandle file) { return static_cast<int>(file); }
 
 FileDescriptor openWithFlags(const std::string& fileName, int flags) {
-  if (fileName.find('\0') != std::string::npos) {
-    errno = nameHoldsNul;
-    return FileDescriptor();
-  }
+  if (!canNameAFile(fileName)) return FileDescriptor();
   return FileDescriptor(
       retryWhileInterrupted([&] { return ::open(fileName.c_str(), flags | O_CLOEXEC, 0666); }));
 }

@@ -1,6 +1,8 @@
 // The file system on Windows, through the system's wide calls, so that names beyond ASCII (UTF-8
 // in the program) open the files of those names. Files are opened with every sharing mode, as
 // POSIX systems share them: another program may read, write or remove a file the program has open.
+#include "store/file_system.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "store/file_system.h"
 #include "store/windows_calls.h"
 
 namespace vexilo {
@@ -158,14 +159,7 @@ std::string utf8Text(std::wstring_view text) {
 }
 
 std::optional<std::wstring> systemPath(const std::string& fileName) {
-  if (fileName.find('\0') != std::string::npos) {
-    errno = nameHoldsNul;
-    return std::nullopt;
-  }
-  if (fileName.empty()) {
-    errno = ENOENT;
-    return std::nullopt;
-  }
+  if (!canNameAFile(fileName)) return std::nullopt;
   const std::optional<std::wstring> wide = wideText(fileName);
   if (!wide) return std::nullopt;
   const DWORD needed = ::GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);

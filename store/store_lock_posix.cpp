@@ -1,5 +1,7 @@
 // The store's lock on POSIX systems: flock on the directories and files, which excludes other open
 // descriptions of the same file, in this process too, and goes when the process does.
+#include "store/store_lock.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 
 #include "store/file_location.h"
 #include "store/posix_calls.h"
-#include "store/store_lock.h"
 
 namespace vexilo {
 namespace {

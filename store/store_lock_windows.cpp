@@ -4,6 +4,8 @@
 // process that holds it dies (the next run then takes it as abandoned, which is still the turn).
 // The mutexes are the machine's: runs on other machines that share a store over the network are
 // not kept apart.
+#include "store/store_lock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -12,7 +14,6 @@
 #include <optional>
 
 #include "store/file_location.h"
-#include "store/store_lock.h"
 #include "store/windows_calls.h"
 
 namespace vexilo {
