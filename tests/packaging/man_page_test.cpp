@@ -87,5 +87,22 @@ TEST(ManPageTest, NamesTheFourStoreFilesAsTheProgramOpensThem) {
   }
 }
 
+// A version once lived in several places that nothing held together.
+TEST(ManPageTest, ChangeLogsAndManualNameTheVersionThatTheProgramPrints) {
+  ProgramOptions version;
+  version.arguments = {"--version"};
+  EXPECT_EQ(runProgram("", 20.0, VEXILO_BINARY, version).standardOutput,
+            "vexilo " VEXILO_VERSION "\n");
+  const std::string changeLog = readFile(VEXILO_SOURCE_DIR "/CHANGELOG.md");
+  const std::size_t unreleased = changeLog.find("\n## [Unreleased]\n");
+  EXPECT_EQ(changeLog.find("\n## [", unreleased + 1),
+            changeLog.find("\n## [" VEXILO_VERSION "] - "))
+      << "the latest version of CHANGELOG.md";
+  EXPECT_TRUE(readFile(VEXILO_SOURCE_DIR "/cmake/debian-changelog")
+                  .starts_with("vexilo (" VEXILO_VERSION ") "));
+  EXPECT_NE(readFile(VEXILO_MAN_PAGE_SOURCE).find(" \"vexilo " VEXILO_VERSION "\" "),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace vexilo::testing
