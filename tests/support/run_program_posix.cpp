@@ -1,3 +1,4 @@
+// Runs programs on POSIX systems: fork, exec, and poll over the three pipes.
 #include "tests/support/run_program.h"
 
 #include <fcntl.h>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -86,25 +86,8 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
 
 }  // namespace
 
-std::vector<std::string> programCommand(const std::string& program) {
-  std::vector<std::string> words;
-  std::istringstream launcher(VEXILO_LAUNCHER);
-  for (std::string word; launcher >> word;) words.push_back(word);
-  words.push_back(program);
-  return words;
-}
-
-std::string programCommandLine(const std::string& program) {
-  std::string line;
-  for (const std::string& word : programCommand(program)) {
-    if (!line.empty()) line += ' ';
-    line += word;
-  }
-  return line;
-}
-
-pid_t startProgram(const std::string& standardInput, const std::string& program,
-                   const ProgramOptions& options) {
+StartedProgram startProgram(const std::string& standardInput, const std::string& program,
+                            const ProgramOptions& options) {
   int toChild[2];
   if (::pipe2(toChild, O_CLOEXEC) != 0) std::abort();
   const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -117,7 +100,20 @@ pid_t startProgram(const std::string& standardInput, const std::string& program,
   [[maybe_unused]] const ssize_t put =
       ::write(toChild[1], standardInput.data(), standardInput.size());
   ::close(toChild[1]);
-  return child;
+  return {child};
+}
+
+void killProgram(const StartedProgram& program) {
+  ::kill(static_cast<pid_t>(program.process), SIGKILL);
+}
+
+ProgramEnd waitForProgram(const StartedProgram& program) {
+  int status = 0;
+  ::waitpid(static_cast<pid_t>(program.process), &status, 0);
+  ProgramEnd end;
+  if (WIFEXITED(status)) end.exitStatus = WEXITSTATUS(status);
+  end.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  return end;
 }
 
 ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,

@@ -1,3 +1,5 @@
+// The temporary directory on POSIX systems: mkdtemp, and descriptors of directories, so that no
+// path is too long.
 #include "tests/support/scoped_temp_dir.h"
 
 #include <dirent.h>
@@ -6,8 +8,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,19 +66,6 @@ void ScopedTempDir::enterDeepDirectory(int levels, std::size_t nameLength) {
   }
   if (directory < 0 || ::fchdir(directory) != 0) std::abort();
   ::close(directory);
-}
-
-std::string readFile(const std::filesystem::path& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) return "<absent>";
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
-void writeFile(const std::filesystem::path& fileName, const std::string& contents) {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  file << contents;
 }
 
 }  // namespace vexilo::testing
