@@ -1,4 +1,17 @@
-# Install rules and the Debian package.
+# Install rules and the package: in a build for Linux the Debian package (cpack -G DEB), in a
+# build for Windows a ZIP archive (cpack -G ZIP, cmake/packaging_windows.cmake).
+
+# The manual page's header names the version that --version shows.
+file(STRINGS ${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo_man_header REGEX "^\\.TH ")
+if(NOT vexilo_man_header MATCHES " \"vexilo ${PROJECT_VERSION}\" ")
+  message(FATAL_ERROR "man/vexilo.1: the .TH line does not name version ${PROJECT_VERSION}")
+endif()
+
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/packaging_windows.cmake)
+  return()
+endif()
+
 include(GNUInstallDirs)
 
 install(TARGETS vexilo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -17,11 +30,6 @@ function(vexilo_install_compressed source name destination)
   install(FILES ${compressed} DESTINATION ${destination})
 endfunction()
 
-# The manual page's header names the version that --version shows.
-file(STRINGS ${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo_man_header REGEX "^\\.TH ")
-if(NOT vexilo_man_header MATCHES " \"vexilo ${PROJECT_VERSION}\" ")
-  message(FATAL_ERROR "man/vexilo.1: the .TH line does not name version ${PROJECT_VERSION}")
-endif()
 vexilo_install_compressed(${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo.1 ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's change log, in Debian's format; its latest entry is the version being built.

@@ -1,6 +1,5 @@
 // File mode driven through the console: the enciphered copy, and every file that cannot be used.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <string_view>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/posix_only.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo::testing {
@@ -119,13 +119,15 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
                         {"./ExistingRotorSettings26.txt", "it is a file of the store"},
                         {"keys.txt", "it is a file of the store"}};
   for (const Case& c : cases) {
+    // Windows lets only administrators make symbolic links: the cases of links are left out there.
+    if (!posixSystem && (c.outputName == "link.txt" || c.outputName == "keys.txt")) continue;
     ScopedTempDir dir;
     writeKnownStore();
     std::filesystem::create_directory("folder");
     writeFile("plain.txt", "Keep me\nas I am");
-    std::filesystem::create_symlink("plain.txt", "link.txt");
+    if (posixSystem) std::filesystem::create_symlink("plain.txt", "link.txt");
     std::filesystem::create_hard_link("plain.txt", "hard.txt");
-    std::filesystem::create_symlink(registryFile, "keys.txt");
+    if (posixSystem) std::filesystem::create_symlink(registryFile, "keys.txt");
     MachineModel model(setting1A());
     // The machine has not moved: the next letter is enciphered at the start position.
     const ProgramRun run = runProgram("2 1A\n4\nplain.txt\n" + c.outputName + "\n2\n2\n1\nk-\n1\n");
@@ -152,6 +154,7 @@ TEST(FileModeSessionTest, AnOutputFileThatCannotBeOpenedIsReportedAndTheLoopGoes
 // status 1, and the machine moved on by the letters read. After the failed write nothing more is
 // read: an endless input once kept the program reading for ever.
 TEST(FileModeSessionTest, AWriteErrorOnTheOutputIsReportedOnStandardError) {
+  VEXILO_NEEDS_POSIX("/dev/full, /dev/zero and file-size limits");
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::string large;
   for (std::size_t i = 0; large.size() < 2600000; ++i) large += i % 70 == 69 ? '\n' : 'a' + i % 26;

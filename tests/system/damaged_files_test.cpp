@@ -2,8 +2,10 @@
 // line on standard error naming its file and line, the rest reads as if that line were not there,
 // and appending never changes a byte that stood in the file.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/console_texts.h"
+#include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -246,6 +249,7 @@ TEST(DamagedFilesTest, UnreadableLinesArePassedOverReportedAndNeverChanged) {
   std::cout << "damaged files tried: " << damagedFilesTried << "\n";
 }
 
+#ifndef _WIN32
 // A program run as a user who cannot read a file that its owner has made unreadable: as root,
 // which reads every file whatever its mode, the program is run as the user nobody.
 class UnreadableFileRunner {
@@ -288,11 +292,14 @@ class UnreadableFileRunner {
 };
 
 enum class Obstacle { directory, unreadableFile, fifo };
+#endif
 
 // A directory, a file that cannot be read, or a FIFO (which must not make the program wait for a
 // writer) where a store file should be: it reads as an absent file ("unable to open file"),
 // appending to it fails with the same line, and it stays as it was.
 TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) {
+  VEXILO_NEEDS_POSIX("FIFOs, file modes and another user to run as");
+#ifndef _WIN32
   if (::getuid() == 0 && ::access("/usr/bin/setpriv", X_OK) != 0) {
     GTEST_SKIP() << "running as root without setpriv: a file cannot be made unreadable";
   }
@@ -357,6 +364,7 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
   }
   std::cout << "damaged files tried, with those that cannot be opened: " << damagedFilesTried
             << "\n";
+#endif
 }
 
 }  // namespace

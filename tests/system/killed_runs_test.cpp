@@ -1,10 +1,9 @@
-// Runs killed with SIGKILL at random moments while they make random settings and add to the store.
+// Runs killed at random moments (SIGKILL, or TerminateProcess on Windows) while they make random
+// settings and add to the store.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -22,12 +21,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Kills `child` after `delay`; true when it was still running then and died of the kill.
-bool killAfter(pid_t child, std::chrono::microseconds delay) {
+bool killAfter(const StartedProgram& child, std::chrono::microseconds delay) {
   std::this_thread::sleep_for(delay);
-  ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  killProgram(child);
+  return waitForProgram(child).killed;
 }
 
 std::uintmax_t sizeOf(const std::string& fileName) {
@@ -49,10 +46,7 @@ StoreSizes storeSizes() {
 std::chrono::microseconds typicalRunTime() {
   const auto start = Clock::now();
   constexpr int runs = 5;
-  for (int run = 0; run < runs; ++run) {
-    int status = 0;
-    ::waitpid(startProgram("1\n"), &status, 0);
-  }
+  for (int run = 0; run < runs; ++run) waitForProgram(startProgram("1\n"));
   return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start) / runs;
 }
 
@@ -112,9 +106,9 @@ TEST(KilledRunsTest, RunsKilledAtRandomMomentsLeaveAWholeStoreThatLaterRunsGrow)
     expectSoundStore("after single kills");
     // Four at once, each holding or waiting for the store lock when it dies.
     for (int round = 0; round < parallelRoundsPerStore; ++round) {
-      std::vector<pid_t> children;
+      std::vector<StartedProgram> children;
       for (int child = 0; child < 4; ++child) children.push_back(startProgram("1\n"));
-      for (const pid_t child : children) {
+      for (const StartedProgram& child : children) {
         attempts++;
         if (killAfter(child, std::chrono::microseconds(moment(random) / 4))) ++killedTogether;
       }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -108,6 +109,7 @@ TEST(ParallelRunsTest, EightRunsStartedTogetherInAnEmptyDirectoryGetDifferentIds
 // and handed out the same IDs in half of the rounds; with a chain of two links the lock covered
 // only the directory of the first link's target.
 TEST(ParallelRunsTest, RunsInDirectoriesLinkedToOneStoreNeverHandOutOneIdTwice) {
+  VEXILO_NEEDS_POSIX("symbolic links");
   struct Layout {
     std::vector<std::pair<std::string, std::string>> links;  // from, to
     std::vector<std::string> runIn;                          // where the runs start, in turn

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 
@@ -13,6 +14,7 @@ namespace vexilo::testing {
 namespace {
 
 TEST(StandardOutputTest, StatusAndStreamsAreWhatAShellExpects) {
+  VEXILO_NEEDS_POSIX("a POSIX shell, /dev/full and SIGPIPE");
   const struct {
     std::string shellCommand;  // "$@" starts the program
     std::string outputStart;   // what standard output starts with

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -64,6 +65,7 @@ void expectWholeStoreAfter(const ProgramOptions& options, const std::string& fau
 }
 
 TEST(StoreFaultsTest, AFullDiskInTheMiddleOfAnyLineOfAnyFileLeavesEveryLineWhole) {
+  VEXILO_NEEDS_POSIX("a failing disk played by a preloaded library (LD_PRELOAD)");
   // An empty directory gets setting 0 of five new components, so every file takes a first line:
   // each file in turn fills up after each number of bytes of that line (the longest is under 90).
   const int step = runsFor(1, 9);
@@ -82,6 +84,7 @@ TEST(StoreFaultsTest, AFullDiskInTheMiddleOfAnyLineOfAnyFileLeavesEveryLineWhole
 // run grew a private store; and one failed fsync of rotor 1 was followed by rotor 2 under ID 2,
 // a gap that later runs took for a stored rotor.
 TEST(StoreFaultsTest, OneFailedFsyncOrCutBackThroughLinksLeavesTheLinksAndDenseIds) {
+  VEXILO_NEEDS_POSIX("a preloaded library (LD_PRELOAD), file-size limits and symbolic links");
   struct Fault {
     std::string fileName;  // under the failing disk; none for a file-size limit alone
     std::vector<std::string> failures;
@@ -116,6 +119,7 @@ TEST(StoreFaultsTest, OneFailedFsyncOrCutBackThroughLinksLeavesTheLinksAndDenseI
 // resolved to a path: the comparison of resolved paths then let file mode write into a store file
 // not made yet, and a failed first append left behind the empty file it made.
 TEST(StoreFaultsTest, AWorkingDirectoryBeyondThePathLimitKeepsEveryPromise) {
+  VEXILO_NEEDS_POSIX("a working directory beyond the path limit, and file-size limits");
   ScopedTempDir directory;
   directory.enterDeepDirectory(45, 100);
   writeKnownStore();
@@ -137,6 +141,7 @@ TEST(StoreFaultsTest, AWorkingDirectoryBeyondThePathLimitKeepsEveryPromise) {
 }
 
 TEST(StoreFaultsTest, AFileSizeLimitAnywhereInTheFirstLinesLeavesEveryLineWhole) {
+  VEXILO_NEEDS_POSIX("file-size limits (ulimit -f)");
   // Every file's first line, and the rotor file's second and third, end below 300 bytes.
   for (unsigned long limit = 0; limit <= 300; limit += runsFor(3, 29)) {
     ProgramOptions limited;
@@ -151,6 +156,7 @@ TEST(StoreFaultsTest, AFileSizeLimitAnywhereInTheFirstLinesLeavesEveryLineWhole)
 // every run ends by itself: whole, or with a note and status 1, the output file either enciphered
 // whole or as it was, and the store whole.
 TEST(StoreFaultsTest, RunningOutOfMemoryAnywhereEndsWithANoteAndLeavesTheStoreWhole) {
+  VEXILO_NEEDS_POSIX("address-space limits and failing allocations played by LD_PRELOAD");
   std::string text;
   for (int i = 0; text.size() < 2500000; ++i) text += i % 64 == 63 ? '\n' : 'a' + i % 26;
   text += '\n';
@@ -195,6 +201,7 @@ TEST(StoreFaultsTest, RunningOutOfMemoryAnywhereEndsWithANoteAndLeavesTheStoreWh
 
 // A file mode output cut off by a read error got a final line end, and looked complete.
 TEST(StoreFaultsTest, AReadErrorInFileModeAddsNoLineEndToTheOutput) {
+  VEXILO_NEEDS_POSIX("a failing read played by a preloaded library (LD_PRELOAD)");
   const ScopedTempDir directory;
   writeKnownStore();
   writeFile("in.txt", "abc\ndef");

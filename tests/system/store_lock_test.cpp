@@ -1,11 +1,13 @@
 // The lock that lets one run at a time add to the store.
 #include "store/store_lock.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -22,6 +25,7 @@
 namespace vexilo::testing {
 namespace {
 
+#ifndef _WIN32
 // Whether another open description of the working directory could take the lock now.
 bool directoryLockIsFree() {
   const int descriptor = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -29,8 +33,11 @@ bool directoryLockIsFree() {
   ::close(descriptor);
   return free;
 }
+#endif
 
 TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
+  VEXILO_NEEDS_POSIX("flock on the working directory");
+#ifndef _WIN32
   ScopedTempDir directory;
   {
     const StoreLock lock({});
@@ -39,6 +46,7 @@ TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
   }
   EXPECT_TRUE(directoryLockIsFree());
   EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+#endif
 }
 
 // Locks of two open descriptions of the directory exclude each other within one process too, so
@@ -61,6 +69,8 @@ TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
 // A working directory that could not be read was reported with the reason of a second try, "the
 // store cannot be locked: Is a directory", where the reason was that permission was denied.
 TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
+  VEXILO_NEEDS_POSIX("fork, setuid and directory permissions");
+#ifndef _WIN32
   ScopedTempDir directory;
   std::filesystem::permissions(directory.path(), std::filesystem::perms(0333));
   int note[2];
@@ -85,11 +95,13 @@ TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
   if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no other user to run as";
   EXPECT_EQ(std::string(text, length > 0 ? length : 0),
             "vexilo: the store cannot be locked: Permission denied\n");
+#endif
 }
 
 // The lock opened the store's directory once for each store file before it dropped the
 // duplicates: a full store under `ulimit -n 11` could not be locked ("Too many open files").
 TEST(StoreLockTest, AStoreOfFourFilesInOneDirectoryTakesFewDescriptors) {
+  VEXILO_NEEDS_POSIX("a limit of open descriptors (ulimit -n)");
   ScopedTempDir directory;
   writeKnownStore();
   ProgramOptions fewDescriptors;
