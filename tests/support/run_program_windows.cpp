@@ -171,7 +171,7 @@ Handle spawn(const std::string& program, const ProgramOptions& options, HANDLE i
   PROCESS_INFORMATION process{};
   const bool started =
       ::CreateProcessW(wide(words.front()).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                       CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
                        environment.data(), directory.empty() ? nullptr : directory.c_str(),
                        &startup.StartupInfo, &process);
   const DWORD reason = ::GetLastError();
