@@ -68,7 +68,8 @@ windows_tests() {
     wineboot -i </dev/null >/dev/null 2>&1
   fi
   # Building the test programs lists their tests under Wine.
-  cmake --build "$build" -j2 --target vexilo vexilo_core_tests vexilo_e2e_tests vexilo_system_tests
+  cmake --build "$build" -j2 --target vexilo vexilo_core_tests vexilo_store_tests \
+    vexilo_settings_tests vexilo_e2e_tests vexilo_system_tests
   ctest --test-dir "$build" -j2 --output-on-failure -E '_NOT_BUILT$'
 }
 

@@ -82,6 +82,23 @@ TEST(FileModeSessionTest, AnEmptyInputGivesAnEmptyOutputFile) {
   EXPECT_EQ(run.standardOutput, wholeFileSession());
 }
 
+// A name beyond ASCII, typed as UTF-8, opens the file of that name: on Windows through the
+// system's wide calls.
+TEST(FileModeSessionTest, NamesBeyondAsciiOpenTheFilesOfThoseNames) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  const std::u8string input = u8"na\u00efve-\u65e5\u672c.txt";
+  const std::u8string output = u8"s\u00e9cret.txt";
+  writeFile(std::filesystem::path(input), "Hello\n");
+  const auto typed = [](const std::u8string& name) {
+    return std::string(name.begin(), name.end());
+  };
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n4\n" + typed(input) + "\n" + typed(output) + "\n1\n");
+  EXPECT_EQ(run.standardOutput, wholeFileSession());
+  EXPECT_EQ(readFile(std::filesystem::path(output)), model.encipherText("Hello") + "\n");
+}
+
 // An input file that could not be read once ended the program with status 0, so a script could
 // not tell that nothing was enciphered. A name with a NUL byte once opened the file named by the
 // bytes before it.

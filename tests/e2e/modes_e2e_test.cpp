@@ -6,6 +6,7 @@
 
 #include "app/prompts.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/posix_only.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo::testing {
@@ -185,6 +186,20 @@ TEST(ModeSessionTest, AnswersSharingALineAreTakenOneAfterAnother) {
               exitQuestion;
   EXPECT_EQ(run.standardOutput, expected);
   EXPECT_EQ(readFile("out.txt"), file);
+}
+
+// On Windows standard input is Windows text: CR LF ends a typed line, so no CR reaches line mode's
+// output, and a line of Ctrl-Z alone (Ctrl-Z, then Enter) ends the input. Elsewhere the CR is a
+// character of the line, kept as line mode keeps every other, and Ctrl-Z is an answer like "x".
+TEST(ModeSessionTest, TypedLinesAreReadAsTheSystemsText) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\r\n3\r\nab, c\r\n1\r\n\x1A\r\n1\r\n");
+  std::string expected = start1A() + modeMenu + linePrompt;
+  expected += model.encipherText(posixSystem ? "ab, c\r" : "ab, c") + "\n" + stopQuestion;
+  expected += exitQuestion + (posixSystem ? resetQuestion + modeMenu : "");
+  EXPECT_EQ(run.standardOutput, expected);
 }
 
 TEST(ModeSessionTest, TheFirstPassDoesNotAskTheResetQuestionAndAnyExitAnswerButOneGoesOn) {

@@ -52,6 +52,26 @@ TEST(StoreSessionTest, EachPassedOverStoreLineIsReportedOnceOnStandardError) {
   EXPECT_EQ(run.standardError.back(), '\n');
 }
 
+// A store edited with a Windows editor, or copied from a Windows machine, ends its lines in CR LF:
+// they read as the same lines with LF, on every system. (New lines are appended with LF alone.)
+TEST(StoreSessionTest, StoreLinesEndingInCrLfReadAsTheSameLines) {
+  ScopedTempDir dir;
+  const auto withCrLf = [](const std::string& text) {
+    std::string lines;
+    for (const std::string& line : splitLines(text)) lines += line + "\r\n";
+    return lines;
+  };
+  writeFile(rotorFile, withCrLf(knownRotorFile()));
+  writeFile(reflectorFile, withCrLf(knownReflectorFile()));
+  writeFile(plugboardFile, withCrLf(knownPlugboardFile()));
+  writeFile(registryFile, withCrLf(knownRegistry()));
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n1\nab-\n1\n");
+  EXPECT_EQ(run.standardOutput,
+            start1A() + modeMenu + model.quickLetters("ab") + letterPrompt + exitQuestion);
+  EXPECT_EQ(run.standardError, "");
+}
+
 // Every mode writes its characters and the failure lines of reverse lookups in the order they
 // arise: line mode once wrote all failure lines of a line before its enciphered text.
 TEST(StoreSessionTest, MachinesThatBreakTheComponentShapesEncipherAsWiredInEveryMode) {
