@@ -166,23 +166,6 @@ std::vector<SessionLine> readmeSession(const std::string& readme) {
   return session;
 }
 
-ScriptExample readmeScript(const std::string& readme) {
-  const std::size_t heading = readme.find("\n## Scripting");
-  const std::size_t open = readme.find("\n```console\n", heading);
-  if (heading == std::string::npos || open == std::string::npos) return {};
-  const std::size_t start = open + 12;
-  const std::size_t close = readme.find("\n```", start - 1);
-  ScriptExample example;
-  for (const std::string& line : splitLines(readme.substr(start, close - start))) {
-    if (line.starts_with("$ ")) {
-      example.script += line.substr(2) + "\n";
-    } else {
-      example.output += line + "\n";
-    }
-  }
-  return example;
-}
-
 std::vector<ProgramRun> playSession(const std::vector<SessionLine>& session,
                                     const std::string& program) {
   std::vector<ProgramRun> runs;

@@ -32,14 +32,6 @@ std::vector<SessionLine> manualSession(const std::string& page);
 // prompt, and the command of a shell line "$ COMMAND".
 std::vector<SessionLine> readmeSession(const std::string& readme);
 
-// The README's scripting example, the first "console" block under "## Scripting": the commands
-// of its lines "$ COMMAND" as one shell script, and its other lines, which the commands write.
-struct ScriptExample {
-  std::string script;
-  std::string output;
-};
-ScriptExample readmeScript(const std::string& readme);
-
 // Plays `session` in the working directory. A shell line "$ vexilo" (or "$ $vexilo") runs
 // `program` on the typed lines up to the next shell line, and the written text must stand in its
 // standard output in order, with nothing on standard error and exit status 0; "$ cat FILE" must

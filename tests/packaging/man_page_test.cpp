@@ -37,23 +37,6 @@ TEST(SampleSessionTest, ReadmeAndManualPageSessionsAreTheProgramsOwnOutput) {
   }
 }
 
-// Run by the shell from an empty directory, with `vexilo` standing for the built program (started
-// through the emulator in a cross build), the README's scripting example writes what the README
-// shows, the notes on standard error in their place.
-TEST(SampleSessionTest, ReadmeScriptingExampleWritesWhatItShows) {
-  const ScopedTempDir directory;
-  const ScriptExample example = readmeScript(readFile(VEXILO_README));
-  ASSERT_NE(example.script, "");
-  ProgramOptions shell;
-  shell.arguments = {
-      "-c", "exec 2>&1\nvexilo() { " + programCommandLine() + " \"$@\"; }\n" + example.script};
-  shell.environment = {"TMPDIR=" + directory.path().string()};
-  shell.hostProgram = true;
-  const ProgramRun run = runProgram("", 20.0, "/bin/sh", shell);
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.standardOutput, example.output);
-}
-
 TEST(ManPageTest, MenusAndTraceShownInTheDescriptionAreTheProgramsOwnOutput) {
   const ScopedTempDir directory;
   writeExampleStore();
