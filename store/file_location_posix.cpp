@@ -64,11 +64,23 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
   std::string path = fileName;
   for (int link = 0; link <= mostLinksFollowed; ++link) {
     // An absolute path starts at the root; a relative one (a link's target too) in the directory
-    // reached so far.
-    if (path.front() == '/') directory = openDirectoryAt(AT_FDCWD, "/", searchOnly);
+    // reached so far. The root and the first directory under it are opened as one name, "/tmp":
+    // an emulator (qemu-user) that reads absolute names below a prefix of its own where it can
+    // then takes that directory as it takes the whole name, where "/" alone would be its prefix.
     std::size_t start = 0;
-    for (std::size_t slash = path.find('/'); directory.isOpen() && slash != std::string::npos;
-         slash = path.find('/', start)) {
+    if (path.front() == '/') {
+      const std::size_t first = path.find_first_not_of('/');
+      const std::size_t slash = first == std::string::npos ? first : path.find('/', first);
+      if (slash == std::string::npos) {
+        directory = openDirectoryAt(AT_FDCWD, "/", searchOnly);
+        start = first == std::string::npos ? path.size() : first;
+      } else {
+        directory = openDirectoryAt(AT_FDCWD, path.substr(0, slash).c_str(), searchOnly);
+        start = slash + 1;
+      }
+    }
+    for (std::size_t slash = path.find('/', start);
+         directory.isOpen() && slash != std::string::npos; slash = path.find('/', start)) {
       const std::string part = path.substr(start, slash - start);
       start = slash + 1;
       // The system follows the links among the directories by itself.
