@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+#include "store/file_system.h"
+#include "store/windows_calls.h"
+
 namespace vexilo::testing {
 namespace {
 
@@ -26,15 +29,7 @@ constexpr UINT killedExitCode = 137;
 // The exit code of a program that could not be started, as a shell reports it.
 constexpr int notStartedExitCode = 127;
 
-std::wstring wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                        length);
-  return result;
-}
+std::wstring wide(const std::string& text) { return wideText(text).value_or(std::wstring()); }
 
 // `word` quoted so that the program's start-up code (CommandLineToArgvW's rules) reads it back
 // as one argument: backslashes count only before a quote.
@@ -85,35 +80,9 @@ std::wstring environmentBlock(const std::vector<std::string>& given) {
   return block + L'\0';
 }
 
-// A handle that closes itself.
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { close(); }
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  Handle& operator=(Handle&& other) noexcept {
-    if (this != &other) {
-      close();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-
-  HANDLE get() const { return handle_; }
-  HANDLE release() { return std::exchange(handle_, nullptr); }
-  void close() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
 struct Pipe {
-  Handle read;
-  Handle write;
+  FileDescriptor read;
+  FileDescriptor write;
 };
 
 // A pipe whose handles no program inherits.
@@ -121,12 +90,12 @@ Pipe makePipe() {
   HANDLE read = nullptr;
   HANDLE write = nullptr;
   if (!::CreatePipe(&read, &write, nullptr, 0)) std::abort();
-  return {Handle(read), Handle(write)};
+  return {FileDescriptor(fileHandleOf(read)), FileDescriptor(fileHandleOf(write))};
 }
 
 // Starts `program` with `input`, `output` and `error` as its standard streams; the process handle,
-// or nothing (and a line on the test's standard error) when it cannot be started.
-Handle spawn(const std::string& program, const ProgramOptions& options, HANDLE input, HANDLE output,
+// or null (and a line on the test's standard error) when it cannot be started.
+HANDLE spawn(const std::string& program, const ProgramOptions& options, HANDLE input, HANDLE output,
              HANDLE error) {
   std::vector<std::string> words = programCommand(program);
   words.insert(words.end(), options.arguments.begin(), options.arguments.end());
@@ -179,16 +148,17 @@ Handle spawn(const std::string& program, const ProgramOptions& options, HANDLE i
   for (HANDLE handle : inherited) ::CloseHandle(handle);
   if (!started) {
     std::cerr << "cannot start " << words.front() << ": error " << reason << "\n";
-    return {};
+    return nullptr;
   }
   ::CloseHandle(process.hThread);
-  return Handle(process.hProcess);
+  return process.hProcess;
 }
 
 // Where output that nobody reads goes.
-Handle nowhere() {
-  return Handle(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr));
+FileDescriptor nowhere() {
+  return FileDescriptor(
+      fileHandleOf(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr)));
 }
 
 // The standard error that the options give, or none.
@@ -198,22 +168,14 @@ HANDLE givenStandardError(const ProgramOptions& options) {
              : reinterpret_cast<HANDLE>(::_get_osfhandle(options.standardErrorTo));
 }
 
-// Writes `text` whole into `pipe` and closes it; stops early when the program has closed its end.
-void writeAll(Handle pipe, const std::string& text) {
-  for (std::size_t written = 0; written < text.size();) {
-    DWORD put = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1 << 16));
-    if (!::WriteFile(pipe.get(), text.data() + written, chunk, &put, nullptr)) break;
-    written += put;
-  }
-}
+// Writes `text` into `pipe` and closes it; stops early when the program has closed its end.
+void writeInto(FileDescriptor pipe, const std::string& text) { writeAll(pipe.get(), text); }
 
 // Reads `pipe` to its end into `text`.
-void readAll(Handle pipe, std::string& text) {
+void readAll(FileDescriptor pipe, std::string& text) {
   char buffer[1 << 16];
-  DWORD got = 0;
-  while (::ReadFile(pipe.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    text.append(buffer, got);
+  for (std::int64_t got; (got = readSome(pipe.get(), buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(got));
   }
 }
 
@@ -229,14 +191,15 @@ int exitStatusOf(HANDLE process) {
 StartedProgram startProgram(const std::string& standardInput, const std::string& program,
                             const ProgramOptions& options) {
   Pipe toChild = makePipe();
-  const Handle discarded = nowhere();
+  const FileDescriptor discarded = nowhere();
   const HANDLE error = givenStandardError(options);
-  Handle process = spawn(program, options, toChild.read.get(), discarded.get(),
-                         error != nullptr ? error : discarded.get());
-  toChild.read.close();
+  const HANDLE process =
+      spawn(program, options, handleOf(toChild.read.get()), handleOf(discarded.get()),
+            error != nullptr ? error : handleOf(discarded.get()));
+  toChild.read = FileDescriptor();
   // The input is far smaller than the pipe's buffer: the write does not wait for the program.
-  writeAll(std::move(toChild.write), standardInput);
-  return {process.get() == nullptr ? -1 : reinterpret_cast<std::intptr_t>(process.release())};
+  writeInto(std::move(toChild.write), standardInput);
+  return {process == nullptr ? -1 : reinterpret_cast<std::intptr_t>(process)};
 }
 
 void killProgram(const StartedProgram& program) {
@@ -246,12 +209,14 @@ void killProgram(const StartedProgram& program) {
 
 ProgramEnd waitForProgram(const StartedProgram& program) {
   if (program.process == -1) return {notStartedExitCode, false};
-  const Handle process(reinterpret_cast<HANDLE>(program.process));
-  ::WaitForSingleObject(process.get(), INFINITE);
+  const HANDLE process = reinterpret_cast<HANDLE>(program.process);
+  ::WaitForSingleObject(process, INFINITE);
   DWORD code = 0;
-  ::GetExitCodeProcess(process.get(), &code);
-  if (code == killedExitCode) return {-1, true};
-  return {exitStatusOf(process.get()), false};
+  ::GetExitCodeProcess(process, &code);
+  const ProgramEnd end =
+      code == killedExitCode ? ProgramEnd{-1, true} : ProgramEnd{exitStatusOf(process), false};
+  ::CloseHandle(process);
+  return end;
 }
 
 ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
@@ -260,32 +225,35 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
   Pipe fromChildOut = makePipe();
   Pipe fromChildErr = makePipe();
   const HANDLE givenError = givenStandardError(options);
-  const Handle process = spawn(program, options, toChild.read.get(), fromChildOut.write.get(),
-                               givenError != nullptr ? givenError : fromChildErr.write.get());
+  const HANDLE started =
+      spawn(program, options, handleOf(toChild.read.get()), handleOf(fromChildOut.write.get()),
+            givenError != nullptr ? givenError : handleOf(fromChildErr.write.get()));
   // Only the program holds the other ends now: each pipe ends when the program closes its end or
   // ends itself.
-  toChild.read.close();
-  fromChildOut.write.close();
-  fromChildErr.write.close();
+  toChild.read = FileDescriptor();
+  fromChildOut.write = FileDescriptor();
+  fromChildErr.write = FileDescriptor();
 
   ProgramRun run;
-  if (process.get() == nullptr) {
+  if (started == nullptr) {
     run.exitStatus = notStartedExitCode;
     return run;
   }
-  std::thread writer(writeAll, std::move(toChild.write), std::cref(standardInput));
+  const FileDescriptor process(fileHandleOf(started));
+  std::thread writer(writeInto, std::move(toChild.write), std::cref(standardInput));
   std::thread errorReader(readAll, std::move(fromChildErr.read), std::ref(run.standardError));
   std::thread outputReader(readAll, std::move(fromChildOut.read), std::ref(run.standardOutput));
   const double limitMilliseconds = std::max(timeLimitSeconds, 0.0) * 1000.0;
-  if (::WaitForSingleObject(process.get(), static_cast<DWORD>(limitMilliseconds)) == WAIT_TIMEOUT) {
+  if (::WaitForSingleObject(handleOf(process.get()), static_cast<DWORD>(limitMilliseconds)) ==
+      WAIT_TIMEOUT) {
     run.timedOut = true;
-    ::TerminateProcess(process.get(), killedExitCode);
-    ::WaitForSingleObject(process.get(), INFINITE);
+    ::TerminateProcess(handleOf(process.get()), killedExitCode);
+    ::WaitForSingleObject(handleOf(process.get()), INFINITE);
   }
   writer.join();
   errorReader.join();
   outputReader.join();
-  if (!run.timedOut) run.exitStatus = exitStatusOf(process.get());
+  if (!run.timedOut) run.exitStatus = exitStatusOf(handleOf(process.get()));
   return run;
 }
 
