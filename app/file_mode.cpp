@@ -153,6 +153,23 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
   }
 }
 
+// Why the file at `location` may not take file mode's output: the input, which opening it for
+// writing would empty before it is read, or a file of the store, which holds the user's keys.
+// Null when it may.
+const char* whyNotAnOutput(const FileLocation& location, const FileDescriptor& input) {
+  if (location.file && location.file == identityOf(input)) return "it is the input file";
+  if (namesStoreFile(location)) return "it is a file of the store";
+  return nullptr;
+}
+
+// Says that the output `fileName` is not written, for `reason`.
+FileModeOutcome refuseOutput(const std::string& fileName, std::string_view reason,
+                             std::ostream& out, std::ostream& err) {
+  reportFileError(err, "cannot open", fileName, reason);
+  writeUnableToOpenFile(out);
+  return FileModeOutcome::outputUnwritten;
+}
+
 }  // namespace
 
 FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std::istream& in,
@@ -185,30 +202,22 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
   if (!readTypedWord(in, outputfile) || in.eof()) return FileModeOutcome::inputEnded;
-  // The output is judged by the file its name leads to, which is the one then opened.
-  const std::optional<FileLocation> target = locateFile(outputfile);
-  if (!target) {
-    reportFileError(err, "cannot open", outputfile, errno);
-    writeUnableToOpenFile(out);
-    return FileModeOutcome::outputUnwritten;
+  // The output is judged before it is opened, so that a file of the store not made yet is not made
+  // by the open; and after, by the file the system opened, should the name lead elsewhere by then.
+  // It is emptied only once it has passed.
+  std::optional<FileLocation> target = locateFile(outputfile);
+  if (!target) return refuseOutput(outputfile, errorText(errno), out, err);
+  if (const char* refusal = whyNotAnOutput(*target, fin)) {
+    return refuseOutput(outputfile, refusal, out, err);
   }
-  // Opening the input itself for writing would truncate it before it is read.
-  if (target->file && target->file == identityOf(fin)) {
-    reportProblem(err, "cannot open " + outputfile + ": it is the input file");
-    writeUnableToOpenFile(out);
-    return FileModeOutcome::outputUnwritten;
+  const FileDescriptor fout = openForWriting(outputfile);
+  if (!fout.isOpen()) return refuseOutput(outputfile, errorText(errno), out, err);
+  target->file = identityOf(fout);
+  if (const char* refusal = whyNotAnOutput(*target, fin)) {
+    return refuseOutput(outputfile, refusal, out, err);
   }
-  // The store holds the user's keys: enciphered text over one of its files would lose them.
-  if (namesStoreFile(*target)) {
-    reportProblem(err, "cannot open " + outputfile + ": it is a file of the store");
-    writeUnableToOpenFile(out);
-    return FileModeOutcome::outputUnwritten;
-  }
-  const FileDescriptor fout = createFileAt(*target);
-  if (!fout.isOpen()) {
-    reportFileError(err, "cannot open", outputfile, errno);
-    writeUnableToOpenFile(out);
-    return FileModeOutcome::outputUnwritten;
+  if (regularFileSize(fout.get()) && !cutBack(fout.get(), 0)) {
+    return refuseOutput(outputfile, errorText(errno), out, err);
   }
 
   ProgressIndicator progress(fin.get());
@@ -264,7 +273,8 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   progress.clear();
   if (writeError != 0) reportFileError(err, "write error on", outputfile, writeError);
   if (readError != 0) reportFileError(err, "read error in", inputfile, readError);
-  return writeError != 0 ? FileModeOutcome::outputUnwritten : FileModeOutcome::done;
+  return writeError != 0 || readError != 0 ? FileModeOutcome::outputUnwritten
+                                           : FileModeOutcome::done;
 }
 
 }  // namespace vexilo

@@ -11,7 +11,8 @@ namespace vexilo {
 
 enum class FileModeOutcome {
   done,             // the file was enciphered
-  outputUnwritten,  // the output could not be opened, was refused, or a write to it failed
+  outputUnwritten,  // the output could not be opened, was refused, or was not written whole: a
+                    // write failed, or the input could not be read to its end
   inputUnusable,    // the input file could not be opened or read: the program ends
   inputEnded,       // standard input ended at one of the prompts, or cut a file name off
 };

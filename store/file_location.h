@@ -26,29 +26,27 @@ struct FileIdentity {
 // The identity of the file open on `file`; nullopt, with errno set, when it cannot be read.
 std::optional<FileIdentity> identityOf(const FileDescriptor& file);
 
-// Where a name leads: the directory that holds the file at the end of its chain of links, open,
-// and the file's own name there.
+// Where a name leads: the file that the system opens for it, when there is one, and the directory
+// and the name at the end of its chain of links, where an open that creates the file makes it.
 struct FileLocation {
-  FileDescriptor directory;
+  FileDescriptor directory;  // open for searching, at least
   FileIdentity directoryIdentity;
   std::string name;
-  std::optional<FileIdentity> file;  // the file of that name, when there is one
+  std::optional<FileIdentity> file;
 };
 
-// Follows `fileName` as opening it would, links and all, to a name that is no link or that does
-// not exist yet: there an open that creates the file would make it. Nothing when a directory on
-// the way cannot be opened, after more links than the system follows (ELOOP), or when the name
-// holds a NUL byte (`nameHoldsNul`); errno says which.
+// Follows `fileName` as opening it would. The file is the one the system finds, links and all.
+// The directory is reached one name at a time from directory descriptors, so that no working
+// directory is too deep, and links at the end are followed to a name that is no link or that does
+// not exist yet. Nothing when the system would not open the name (a link it refuses to follow), a
+// directory on the way cannot be opened, after more links than the system follows (ELOOP), or when
+// the name holds a NUL byte (`nameHoldsNul`); errno says which.
 std::optional<FileLocation> locateFile(const std::string& fileName);
 
 // Whether two locations lead to the same file: the same file where there is one, or else the same
 // name (compared as the system compares names: on Windows without regard to case) in the same
 // directory.
 bool sameFile(const FileLocation& first, const FileLocation& second);
-
-// Opens the file at `location` for writing, creating it when absent and emptying it otherwise.
-// Not open on failure, with errno set (EISDIR for a directory).
-FileDescriptor createFileAt(const FileLocation& location);
 
 // Removes the file open on `file`, which was made at `location`, when that name still holds it;
 // a link that led there stays. False, with errno set, when it cannot.

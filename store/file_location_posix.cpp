@@ -60,6 +60,17 @@ std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
 
 std::optional<FileLocation> locateFile(const std::string& fileName) {
   if (!canNameAFile(fileName)) return std::nullopt;
+  FileLocation location;
+  // The file itself is the one the system finds for the name, through links that the system alone
+  // resolves (/dev/fd/3), and none where it refuses to follow a link (another user's link in a
+  // shared directory such as /tmp). A typed name is no longer than the system takes, however deep
+  // the working directory.
+  struct stat status {};
+  if (::stat(fileName.c_str(), &status) == 0) {
+    location.file = identityOfStatus(status);
+  } else if (errno != ENOENT) {
+    return std::nullopt;
+  }
   FileDescriptor directory = openDirectoryAt(AT_FDCWD, ".", searchOnly);
   std::string path = fileName;
   for (int link = 0; link <= mostLinksFollowed; ++link) {
@@ -91,25 +102,16 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
     if (!directory.isOpen()) return std::nullopt;
     // A name that ends in a slash names the directory itself.
     std::string name = start == path.size() ? std::string(".") : path.substr(start);
+    // The name the file has, or will have, in its directory is the one at the end of the links.
     std::optional<std::string> target = linkTarget(descriptorOf(directory), name);
     if (target && !target->empty()) {
       path = std::move(*target);
       continue;
     }
     if (!target && errno != EINVAL && errno != ENOENT) return std::nullopt;
-
-    FileLocation location;
-    struct stat status {};
     if (::fstat(descriptorOf(directory), &status) != 0) return std::nullopt;
     location.directoryIdentity = identityOfStatus(status);
-    if (::fstatat(descriptorOf(directory), name.c_str(), &status, 0) == 0) {
-      location.file = identityOfStatus(status);
-    } else if (errno != ENOENT) {
-      return std::nullopt;
-    }
-    // Readable where it can be, for the lock and the flush of a new name that take the directory.
-    FileDescriptor readable = openDirectoryAt(descriptorOf(directory), ".", O_RDONLY);
-    location.directory = readable.isOpen() ? std::move(readable) : std::move(directory);
+    location.directory = std::move(directory);
     location.name = std::move(name);
     return location;
   }
@@ -122,13 +124,6 @@ bool sameFile(const FileLocation& first, const FileLocation& second) {
   return first.directoryIdentity == second.directoryIdentity && first.name == second.name;
 }
 
-FileDescriptor createFileAt(const FileLocation& location) {
-  return FileDescriptor(retryWhileInterrupted([&] {
-    return ::openat(descriptorOf(location.directory), location.name.c_str(),
-                    O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  }));
-}
-
 bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
   const std::optional<FileIdentity> identity = identityOf(file);
   if (!identity || location.file != identity) {
@@ -138,6 +133,10 @@ bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
   return ::unlinkat(descriptorOf(location.directory), location.name.c_str(), 0) == 0;
 }
 
-void flushDirectory(const FileLocation& location) { ::fsync(descriptorOf(location.directory)); }
+// The location's directory may be open for searching alone, which fsync does not take.
+void flushDirectory(const FileLocation& location) {
+  const FileDescriptor readable = openDirectoryAt(descriptorOf(location.directory), ".", O_RDONLY);
+  if (readable.isOpen()) ::fsync(descriptorOf(readable));
+}
 
 }  // namespace vexilo

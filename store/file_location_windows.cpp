@@ -3,7 +3,8 @@
 // file then follows junctions and symbolic links to the end. A file is known by its volume's serial
 // number and its file index, so that other spellings of one directory (another case, ".\", a UNC
 // path, the "\\?\" form) lead to the same place. A symbolic link to a file not made yet stands for
-// itself here, not for its target.
+// itself here, not for the target that creating the file would make (Windows' links are rare, and
+// making one takes a right that users lack).
 #include "store/file_location.h"
 
 #include <windows.h>
@@ -34,22 +35,6 @@ std::optional<FileIdentity> identityOfHandle(HANDLE file) {
       (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
 }
 
-// The full path of the file at `location`, through the path of its directory as the system
-// knows it now.
-std::optional<std::wstring> pathAt(const FileLocation& location) {
-  const HANDLE directory = handleOf(location.directory.get());
-  const DWORD needed = ::GetFinalPathNameByHandleW(directory, nullptr, 0, VOLUME_NAME_DOS);
-  const std::optional<std::wstring> name = wideText(location.name);
-  if (needed == 0 || !name) {
-    if (needed == 0) setErrnoFrom();
-    return std::nullopt;
-  }
-  std::wstring path(needed, L'\0');
-  path.resize(::GetFinalPathNameByHandleW(directory, path.data(), needed, VOLUME_NAME_DOS));
-  if (!path.ends_with(L'\\')) path += L'\\';
-  return path + *name;
-}
-
 }  // namespace
 
 std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
@@ -67,13 +52,19 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
     errno = namesDirectory(*path) ? EISDIR : ENOENT;
     return std::nullopt;
   }
+  // A colon in a name names a stream of a file ("store.txt::$DATA" is store.txt itself) or a
+  // device's file: a file other than the one that the name spells.
+  if (name.find(L':') != std::wstring::npos) {
+    errno = EINVAL;
+    return std::nullopt;
+  }
   // The root of a drive is "C:\", not "C:".
   if (parent.ends_with(L':')) parent += L'\\';
 
   FileLocation location;
   location.directory = FileDescriptor(fileHandleOf(openToLookAt(parent)));
   if (!location.directory.isOpen()) {
-    setErrnoFrom();
+    setErrnoForPath(parent);
     return std::nullopt;
   }
   const std::optional<FileIdentity> directoryIdentity = identityOf(location.directory);
@@ -103,41 +94,20 @@ bool sameFile(const FileLocation& first, const FileLocation& second) {
                                 TRUE) == CSTR_EQUAL;
 }
 
-FileDescriptor createFileAt(const FileLocation& location) {
-  const std::optional<std::wstring> path = pathAt(location);
-  if (!path) return FileDescriptor();
-  // Opened, then emptied, as POSIX's O_TRUNC does: CREATE_ALWAYS would refuse a hidden file.
-  FileDescriptor file(fileHandleOf(::CreateFileW(path->c_str(), GENERIC_WRITE, shareAll, nullptr,
-                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  if (!file.isOpen()) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_ACCESS_DENIED && namesDirectory(*path)) {
-      errno = EISDIR;
-    } else {
-      setErrnoFrom(error);
-    }
-    return file;
-  }
-  if (!cutBack(file.get(), 0)) return FileDescriptor();
-  return file;
-}
-
 bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
   const std::optional<FileIdentity> identity = identityOf(file);
   if (!identity || location.file != identity) {
     errno = ENOENT;
     return false;
   }
-  // Through the open handle where it may remove the file; else by its name, which every open
-  // handle of the program allows.
+  // Through the open handle, which removes the file and not a link that led to it. Where the
+  // handle may not remove it, the caller empties the file instead.
   FILE_DISPOSITION_INFO remove{};
   remove.DeleteFile = TRUE;
   if (::SetFileInformationByHandle(handleOf(file.get()), FileDispositionInfo, &remove,
                                    sizeof remove)) {
     return true;
   }
-  const std::optional<std::wstring> path = pathAt(location);
-  if (path && ::DeleteFileW(path->c_str())) return true;
   setErrnoFrom();
   return false;
 }

@@ -73,6 +73,11 @@ bool canNameAFile(const std::string& fileName) {
 
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber) {
+  reportFileError(err, what, fileName, errorText(errorNumber));
+}
+
+void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
+                     std::string_view reason) {
   std::string line = "vexilo: ";
   line.append(what).append(" ");
   for (const char character : fileName) {
@@ -82,7 +87,7 @@ void reportFileError(std::ostream& err, std::string_view what, std::string_view 
       line += character;
     }
   }
-  line.append(": ").append(errorText(errorNumber));
+  line.append(": ").append(reason);
   line += '\n';
   err << line << std::flush;
 }

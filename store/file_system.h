@@ -69,6 +69,9 @@ bool canNameAFile(const std::string& fileName);
 // "vexilo: cannot open notes.txt: Permission denied". A NUL byte in the name is shown as "\0".
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber);
+// As `reportFileError`, with a reason given as text ("it is the input file").
+void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
+                     std::string_view reason);
 
 // Writes "vexilo: <text>" as one line to `err`.
 void reportProblem(std::ostream& err, std::string_view text);
@@ -76,6 +79,10 @@ void reportProblem(std::ostream& err, std::string_view text);
 // Opens `fileName` for reading. A directory opens too; reading it fails (EISDIR). Not open on
 // failure, with errno set (`nameHoldsNul` for a name with a NUL byte, which is not opened).
 FileDescriptor openFile(const std::string& fileName);
+
+// Opens `fileName` for writing, creating it when absent; an existing file is not emptied (see
+// `cutBack`). Not open on failure, with errno set (EISDIR for a directory).
+FileDescriptor openForWriting(const std::string& fileName);
 
 // Opens a file of the store for reading. It must be a regular file: a FIFO in its place does not
 // block the program and a device cannot feed it endless data. Not open on failure, with errno set

@@ -45,6 +45,10 @@ std::string systemErrorText(int errorNumber) { return std::strerror(errorNumber)
 
 FileDescriptor openFile(const std::string& fileName) { return openWithFlags(fileName, O_RDONLY); }
 
+FileDescriptor openForWriting(const std::string& fileName) {
+  return openWithFlags(fileName, O_WRONLY | O_CREAT | O_NOCTTY);
+}
+
 FileDescriptor openStoreFile(const std::string& fileName) {
   return openRegularFile(fileName, O_RDONLY);
 }

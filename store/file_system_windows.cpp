@@ -177,6 +177,23 @@ std::optional<std::wstring> systemPath(const std::string& fileName) {
 
 void setErrnoFrom(DWORD error) { errno = errorNumberOf(error); }
 
+void setErrnoForPath(const std::wstring& path, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED && namesDirectory(path)) {
+    errno = EISDIR;
+    return;
+  }
+  setErrnoFrom(error);
+  if (error != ERROR_PATH_NOT_FOUND) return;
+  // As on POSIX systems, a file where a directory should stand on the way is "Not a directory".
+  for (std::size_t end = path.find_last_of(L'\\'); end != std::wstring::npos && end > 0;
+       end = path.find_last_of(L'\\', end - 1)) {
+    const DWORD attributes = ::GetFileAttributesW(path.substr(0, end).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) errno = ENOTDIR;
+    return;
+  }
+}
+
 bool isDirectory(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information{};
   return ::GetFileInformationByHandle(file, &information) != 0 &&
@@ -204,6 +221,10 @@ FileDescriptor openFile(const std::string& fileName) {
   return openWith(fileName, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
 
+FileDescriptor openForWriting(const std::string& fileName) {
+  return openWith(fileName, GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+}
+
 FileDescriptor openStoreFile(const std::string& fileName) {
   return regularOnly(openWith(fileName, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
 }
@@ -221,7 +242,9 @@ FileDescriptor openForAppending(const std::string& fileName, bool& created, bool
       readable = (access & FILE_READ_DATA) != 0;
       return regularOnly(std::move(file));
     }
-    if (errno != EACCES) break;
+    // Another program may hold the file without letting it be removed: the right to remove it is
+    // then not asked for.
+    if (errno != EACCES && errno != EBUSY) break;
   }
   return FileDescriptor();
 }

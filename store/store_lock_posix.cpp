@@ -54,7 +54,14 @@ int addStoreFile(std::vector<LockTarget>& targets, FileLocation& location) {
     if (!file.isOpen() && errno == EACCES) file = openAt(location, O_WRONLY);
     if (file.isOpen()) addTarget(targets, std::move(file));
   }
-  return addTarget(targets, std::move(location.directory));
+  // The location's directory is open for searching; a lock takes it open for reading, and the
+  // other descriptor goes at once, so that few are open at any moment.
+  FileDescriptor directory(retryWhileInterrupted([&] {
+    return ::openat(static_cast<int>(location.directory.get()), ".",
+                    O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }));
+  location.directory = FileDescriptor();
+  return addTarget(targets, std::move(directory));
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // its identity (the volume's serial number and the file index), so that runs that reach one store
 // by different spellings or links take the same mutexes. The system gives a mutex back when the
 // process that holds it dies (the next run then takes it as abandoned, which is still the turn).
-// The mutexes are the machine's: runs on other machines that share a store over the network are
-// not kept apart.
+// The mutexes are the machine's, in its global namespace and open to every user who has logged
+// on, so that runs of other users and other sessions (a scheduled task, remote desktop) take
+// turns too; runs on other machines that share a store over the network are not kept apart.
 #include "store/store_lock.h"
 
 #include <windows.h>
+// After windows.h, whose declarations it takes.
+#include <sddl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,10 +22,10 @@
 namespace vexilo {
 namespace {
 
-// The mutex of the file with `identity`, in the session's namespace.
+// The mutex of the file with `identity`.
 std::wstring mutexName(const FileIdentity& identity) {
   wchar_t name[64];
-  std::swprintf(name, std::size(name), L"Local\\vexilo-store-%08llx-%016llx",
+  std::swprintf(name, std::size(name), L"Global\\vexilo-store-%08llx-%016llx",
                 static_cast<unsigned long long>(identity.device),
                 static_cast<unsigned long long>(identity.index));
   return name;
@@ -58,8 +61,15 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
   // in a circle; a file named twice is locked once.
   std::sort(identities.begin(), identities.end());
   identities.erase(std::unique(identities.begin(), identities.end()), identities.end());
+  // Any user who has logged on may wait for a mutex and give it back; the system and the
+  // administrators may do anything with it.
+  PSECURITY_DESCRIPTOR forEveryUser = nullptr;
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)", SDDL_REVISION_1, &forEveryUser, nullptr);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, forEveryUser, FALSE};
   for (const FileIdentity& identity : identities) {
-    const HANDLE made = ::CreateMutexW(nullptr, FALSE, mutexName(identity).c_str());
+    const HANDLE made = ::CreateMutexExW(&attributes, mutexName(identity).c_str(), 0,
+                                         SYNCHRONIZE | MUTEX_MODIFY_STATE);
     if (made == nullptr) {
       setErrnoFrom();
       failed();
@@ -74,6 +84,7 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
     }
     locked_.push_back(std::move(mutex));
   }
+  ::LocalFree(forEveryUser);
   if (firstError != 0) {
     reportProblem(err, "the store cannot be locked: " + errorText(firstError));
     held_ = false;

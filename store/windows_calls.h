@@ -31,6 +31,10 @@ std::optional<std::wstring> systemPath(const std::string& fileName);
 // Sets errno to the error number that stands for `error` (GetLastError's by default).
 void setErrnoFrom(DWORD error = ::GetLastError());
 
+// As `setErrnoFrom`, for a failure to open `path`, with the reasons POSIX systems give: EISDIR
+// where access to a directory was refused, ENOTDIR where a file stands on the way.
+void setErrnoForPath(const std::wstring& path, DWORD error = ::GetLastError());
+
 // Whether `file` is open on a directory.
 bool isDirectory(HANDLE file);
 

@@ -99,6 +99,19 @@ TEST(FileModeSessionTest, NamesBeyondAsciiOpenTheFilesOfThoseNames) {
   EXPECT_EQ(readFile(std::filesystem::path(output)), model.encipherText("Hello") + "\n");
 }
 
+// Names that the system itself resolves were once followed as text: /dev/stderr led to a file
+// named "pipe:[...]" that could not be made, and the output was refused.
+TEST(FileModeSessionTest, AnOutputThatOnlyTheSystemResolvesIsWrittenThrough) {
+  VEXILO_NEEDS_POSIX("/dev/stderr");
+  ScopedTempDir dir;
+  writeKnownStore();
+  writeFile("plain.txt", "Hello\n");
+  MachineModel model(setting1A());
+  const ProgramRun run = runSession("2 1A\n4\nplain.txt\n/dev/stderr\n1\n");
+  EXPECT_EQ(run.standardOutput, wholeFileSession());
+  EXPECT_EQ(run.standardError, model.encipherText("Hello") + "\n");
+}
+
 // An input file that could not be read once ended the program with status 0, so a script could
 // not tell that nothing was enciphered. A name with a NUL byte once opened the file named by the
 // bytes before it.

@@ -61,6 +61,9 @@ pid_t spawn(const std::string& program, const ProgramOptions& options, int input
     ::dup2(input, 0);
     ::dup2(output, 1);
     ::dup2(error, 2);
+    // The program starts with its three streams alone, whatever the test inherited: a limit on
+    // open files then means the same under ctest as in a shell.
+    ::close_range(3, ~0U, 0);
     if (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0) {
       ::_exit(126);
     }
