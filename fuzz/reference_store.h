@@ -20,6 +20,14 @@ inline std::optional<std::int32_t> referenceNumber(std::string_view text, int ba
   while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  // strtol's prefix of base 16, taken only before a digit: "0x" alone reads as 0.
+  const auto isHexDigit = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  };
+  if (base == 16 && at + 2 < text.size() && text[at] == '0' &&
+      (text[at + 1] == 'x' || text[at + 1] == 'X') && isHexDigit(text[at + 2])) {
+    at += 2;
+  }
   std::int64_t value = 0;
   bool anyDigit = false;
   for (; at < text.size(); ++at) {
