@@ -125,8 +125,14 @@ bool sameFile(const FileLocation& first, const FileLocation& second) {
 }
 
 bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
+  // The name at the end of the links must hold the file itself: a name that only the system
+  // resolves (/dev/fd/4) ends its chain elsewhere.
   const std::optional<FileIdentity> identity = identityOf(file);
-  if (!identity || location.file != identity) {
+  struct stat named {};
+  if (!identity || location.file != identity ||
+      ::fstatat(descriptorOf(location.directory), location.name.c_str(), &named,
+                AT_SYMLINK_NOFOLLOW) != 0 ||
+      identityOfStatus(named) != *identity) {
     errno = ENOENT;
     return false;
   }
