@@ -138,12 +138,19 @@ HANDLE spawn(const std::string& program, const ProgramOptions& options, HANDLE i
   startup.StartupInfo.hStdError = inherited[2];
   startup.lpAttributeList = attributeList;
   PROCESS_INFORMATION process{};
-  const bool started =
-      ::CreateProcessW(wide(words.front()).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
-                       environment.data(), directory.empty() ? nullptr : directory.c_str(),
-                       &startup.StartupInfo, &process);
-  const DWORD reason = ::GetLastError();
+  // Wine now and then fails to start a program with an internal error when many start at once:
+  // it is tried again, a few times.
+  bool started = false;
+  DWORD reason = ERROR_INTERNAL_ERROR;
+  for (int attempt = 0; attempt < 5 && !started && reason == ERROR_INTERNAL_ERROR; ++attempt) {
+    if (attempt > 0) ::Sleep(50);
+    started = ::CreateProcessW(
+        wide(words.front()).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+        CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
+        environment.data(), directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo,
+        &process);
+    if (!started) reason = ::GetLastError();
+  }
   ::DeleteProcThreadAttributeList(attributeList);
   for (HANDLE handle : inherited) ::CloseHandle(handle);
   if (!started) {
