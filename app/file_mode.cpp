@@ -1,15 +1,16 @@
 #include "app/file_mode.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "app/file_mode_system.h"
 #include "app/progress.h"
 #include "core/text_cipher.h"
 #include "core/text_loops.h"
@@ -17,6 +18,7 @@
 #include "settings/typed_input.h"
 #include "store/file_location.h"
 #include "store/file_system.h"
+#include "system/memory_and_threads.h"
 
 namespace vexilo {
 namespace {
@@ -27,9 +29,28 @@ namespace {
 constexpr std::size_t blockSize = std::size_t{1} << 20;
 constexpr std::size_t blockCount = 3;
 
-// The three blocks lie one after another in the memory of `newBlockMemory`.
+// The blocks' bytes, one after another in one piece of memory, left as they are made (a file
+// shorter than a block never touches the rest). The piece starts at a boundary of 2 MiB, where
+// the system is asked for pages of that size; blocks start at page boundaries, as the page
+// cache's pages do: some processors (AMD's among them) copy between the two at a fraction of
+// their speed when the two are aligned differently, and reads and writes are such copies.
+constexpr std::size_t blockMemorySize = std::size_t{4} << 20;
+constexpr std::align_val_t blockMemoryAlignment{std::size_t{2} << 20};
 static_assert(blockCount * blockSize <= blockMemorySize);
-static_assert(blockSize % 4096 == 0 && blockMemoryAlignment % 4096 == 0);
+static_assert(blockSize % 4096 == 0);
+
+struct FreeBlockMemory {
+  void operator()(char* bytes) const { ::operator delete[](bytes, blockMemoryAlignment); }
+};
+using BlockMemory = std::unique_ptr<char[], FreeBlockMemory>;
+
+// When there is not enough memory the program ends, as for any allocation.
+BlockMemory newBlockMemory() {
+  BlockMemory memory(static_cast<char*>(::operator new[](blockMemorySize, blockMemoryAlignment)));
+  // Advice only: refused, it leaves the ordinary pages.
+  (void)adviseHugePages(memory.get(), blockMemorySize);
+  return memory;
+}
 
 // A turn that passes from block to block in the order of their numbers (modulo 2^32): the block
 // whose turn it is owns what the turn guards.
@@ -45,8 +66,8 @@ struct Turn {
 // whichever thread read a block enciphers it, and blocks are written in the order of their
 // numbers: one thread reads and writes while the other enciphers.
 struct BlockPipeline {
-  const FileDescriptor& input;
-  const FileDescriptor& output;
+  const OpenFile& input;
+  const OpenFile& output;
   const std::uint8_t* table;
   ProgressIndicator& progress;
 
@@ -55,14 +76,14 @@ struct BlockPipeline {
   std::size_t firstBlockLength = 0;
   std::size_t blocksRead = 0;
   bool inputEnded = false;
-  int readError = 0;
+  std::optional<Error> readError{};
 
   Turn placing{};             // to take the machine position
   std::int32_t position = 0;  // at the start of the block whose turn it is
   bool lastWasLineEnd = true;
 
   Turn writing{};
-  int writeError = 0;
+  std::optional<Error> writeError{};
   // Set with the first failed write: no block is read after it.
   std::atomic<bool> writeFailed{false};
 };
@@ -119,9 +140,9 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
         std::swap(block, pipeline.firstBlock);
         length = pipeline.firstBlockLength;
       } else {
-        const std::int64_t got = readSome(pipeline.input.get(), block, blockSize);
-        if (got < 0) pipeline.readError = errno;
-        length = got < 0 ? 0 : static_cast<std::size_t>(got);
+        const Result<std::size_t> got = readSome(pipeline.input.get(), block, blockSize);
+        if (!got) pipeline.readError = got.error();
+        length = got ? *got : 0;
       }
       if (length == 0) {
         pipeline.inputEnded = true;
@@ -143,29 +164,123 @@ void runBlocks(BlockPipeline& pipeline, char* block) {
     waitForTurn(pipeline.writing, turn);
     // After a failed write nothing more is written or read: an endless input would be read for
     // ever. The blocks read by then still move the machine on by their letters.
-    if (pipeline.writeError == 0 && !writeAll(pipeline.output.get(), text)) {
-      pipeline.writeError = errno;
-      pipeline.writeFailed.store(true, std::memory_order_relaxed);
+    if (!pipeline.writeError) {
+      if (const Status written = writeAll(pipeline.output.get(), text); !written) {
+        pipeline.writeError = written.error();
+        pipeline.writeFailed.store(true, std::memory_order_relaxed);
+      }
     }
     passTurn(pipeline.writing, turn);
   }
 }
 
-// Why the file at `location` may not take file mode's output: the input, which opening it for
-// writing would empty before it is read, or a file of the store, which holds the user's keys.
-// Null when it may.
-const char* whyNotAnOutput(const FileLocation& location, const FileDescriptor& input) {
-  if (location.file && location.file == identityOf(input)) return "it is the input file";
-  if (namesStoreFile(location)) return "it is a file of the store";
-  return nullptr;
+// What enciphering the input came to.
+struct Transfer {
+  std::optional<Error> readError{};
+  std::optional<Error> writeError{};
+  bool lastWasLineEnd = true;
+};
+
+// Enciphers through `table` on two threads, the first block already read into `blocks`.
+Transfer encipherWithTable(Machine& machine, const CipherTableKey& key, const std::uint8_t* table,
+                           const OpenFile& input, const OpenFile& output, char* blocks,
+                           std::size_t firstBlockLength, ProgressIndicator& progress) {
+  BlockPipeline pipeline{input, output, table, progress};
+  pipeline.firstBlock = blocks;
+  pipeline.firstBlockLength = firstBlockLength;
+  pipeline.position = machine.rotor1Steps;
+  // Without a second thread, this one does all the work, more slowly.
+  struct Helper {
+    BlockPipeline* pipeline;
+    char* block;
+  } helper{&pipeline, blocks + 2 * blockSize};
+  {
+    const SecondThread other(
+        [](void* argument) {
+          const auto* given = static_cast<Helper*>(argument);
+          runBlocks(*given->pipeline, given->block);
+        },
+        &helper);
+    runBlocks(pipeline, blocks + blockSize);
+  }
+  moveMachineTo(machine, key, pipeline.position);
+  return {pipeline.readError, pipeline.writeError, pipeline.lastWasLineEnd};
 }
 
-// Says that the output `fileName` is not written, for `reason`.
-FileModeOutcome refuseOutput(const std::string& fileName, std::string_view reason,
-                             std::ostream& out, std::ostream& err) {
-  reportFileError(err, "cannot open", fileName, reason);
-  writeUnableToOpenFile(out);
-  return FileModeOutcome::outputUnwritten;
+// A broken machine goes letter by letter, its failure lines to `out` as they arise; the first
+// block is already read into `block`, and `enciphered` has room for a block.
+Transfer encipherLetterByLetter(Machine& machine, const OpenFile& input, const OpenFile& output,
+                                char* block, std::size_t firstBlockLength, std::string& enciphered,
+                                ProgressIndicator& progress, std::ostream& out) {
+  Transfer transfer;
+  Result<std::size_t> got = firstBlockLength;
+  while (got && *got > 0) {
+    progress.advance(*got);
+    const std::string_view text(block, *got);
+    enciphered.clear();
+    encipherTextLetterByLetter(machine, text, enciphered, out);
+    transfer.lastWasLineEnd = text.back() == '\n';
+    if (const Status written = writeAll(output.get(), enciphered); !written) {
+      transfer.writeError = written.error();
+      return transfer;
+    }
+    got = readSome(input.get(), block, blockSize);
+  }
+  if (!got) transfer.readError = got.error();
+  return transfer;
+}
+
+// Whether the file at `location` may take file mode's output: not the input, which opening it for
+// writing would empty before it is read, nor a file of the store, which holds the user's keys.
+Status mayTakeOutput(const FileLocation& location, const OpenFile& input) {
+  if (location.file) {
+    const Result<FileIdentity> inputIdentity = identityOf(input.get());
+    if (inputIdentity && *location.file == *inputIdentity) {
+      return ownError(OwnReason::isTheInputFile);
+    }
+  }
+  if (namesStoreFile(location)) return ownError(OwnReason::isAStoreFile);
+  return Done{};
+}
+
+// Opens `outputName` for the output, emptied. The output is judged before it is opened, so that a
+// file of the store not made yet is not made by the open; and after, by the file the system
+// opened, should the name lead elsewhere by then. It is emptied only once it has passed.
+Result<OpenFile> openOutput(const std::string& outputName, const OpenFile& input) {
+  Result<FileLocation> target = locateFile(outputName);
+  if (!target) return target.error();
+  if (const Status allowed = mayTakeOutput(*target, input); !allowed) return allowed.error();
+  Result<OpenedFile> output = openFile(outputName, OpenMode::writing);
+  if (!output) return output.error();
+  const Result<FileIdentity> opened = identityOf(output->file.get());
+  target->file = opened ? std::optional<FileIdentity>(*opened) : std::nullopt;
+  if (const Status allowed = mayTakeOutput(*target, input); !allowed) return allowed.error();
+  // A file already empty is not cut: on ext4 a cut to nothing has the whole new content written
+  // out when the file is closed, which took file mode twice its time.
+  const Result<std::uint64_t> size = regularFileSize(output->file.get());
+  if (size && *size > 0) {
+    if (const Status cut = cutBack(output->file.get(), 0); !cut) return cut.error();
+  }
+  return std::move(output->file);
+}
+
+// Ends every line of the output with a line end, also when the input's last line has none; an
+// output cut off by a read error gets none, so that it does not look complete. Then says what
+// failed.
+FileModeOutcome finishOutput(Transfer& transfer, const OpenFile& output,
+                             const std::string& inputName, const std::string& outputName,
+                             ProgressIndicator& progress, std::ostream& err) {
+  if (!transfer.lastWasLineEnd && !transfer.readError && !transfer.writeError) {
+    if (const Status written = writeAll(output.get(), "\n"); !written) {
+      transfer.writeError = written.error();
+    }
+  }
+  // The notes go on a line of their own, not after the indicator's.
+  progress.clear();
+  if (transfer.writeError) reportFileError(err, "write error on", outputName, *transfer.writeError);
+  if (transfer.readError) reportFileError(err, "read error in", inputName, *transfer.readError);
+  return transfer.writeError || transfer.readError ? FileModeOutcome::outputUnwritten
+                                                   : FileModeOutcome::done;
 }
 
 }  // namespace
@@ -173,18 +288,18 @@ FileModeOutcome refuseOutput(const std::string& fileName, std::string_view reaso
 FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std::istream& in,
                             std::ostream& out, std::ostream& err) {
   out << "enter name of file you wish to encrypt\n";
-  std::string inputfile;
+  std::string inputName;
   // A name that the end of input cuts off was never finished: it is not opened.
-  if (!readTypedWord(in, inputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  if (!readTypedWord(in, inputName) || in.eof()) return FileModeOutcome::inputEnded;
 
-  const FileDescriptor fin = openFile(inputfile);
+  const Result<OpenedFile> input = openFile(inputName, OpenMode::reading);
   const BlockMemory blocks = newBlockMemory();
-  char* const block = blocks.get();
   // The first block is read at once, so that a file that opens but cannot be read (a directory)
   // is refused like one that does not open.
-  const std::int64_t firstBlock = fin.isOpen() ? readSome(fin.get(), block, blockSize) : -1;
-  if (firstBlock < 0) {
-    reportFileError(err, fin.isOpen() ? "read error in" : "cannot open", inputfile, errno);
+  const Result<std::size_t> firstBlock =
+      input ? readSome(input->file.get(), blocks.get(), blockSize) : input.error();
+  if (!firstBlock) {
+    reportFileError(err, input ? "read error in" : "cannot open", inputName, firstBlock.error());
     writeUnableToOpenFile(out);
     return FileModeOutcome::inputUnusable;
   }
@@ -193,88 +308,27 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   // table (nor the time to build it).
   CipherTableKey key;
   const std::uint8_t* table =
-      firstBlock > 0 && tableApplies(machine, key) ? cipherTableFor(cipherTable, key) : nullptr;
+      *firstBlock > 0 && tableApplies(machine, key) ? cipherTableFor(cipherTable, key) : nullptr;
   std::string enciphered;
-  if (table == nullptr && firstBlock > 0) enciphered.reserve(blockSize);
+  if (table == nullptr && *firstBlock > 0) enciphered.reserve(blockSize);
 
   out << "name of file you want to output encryped file to\n";
-  std::string outputfile;
-  if (!readTypedWord(in, outputfile) || in.eof()) return FileModeOutcome::inputEnded;
-  // The output is judged before it is opened, so that a file of the store not made yet is not made
-  // by the open; and after, by the file the system opened, should the name lead elsewhere by then.
-  // It is emptied only once it has passed.
-  std::optional<FileLocation> target = locateFile(outputfile);
-  if (!target) return refuseOutput(outputfile, errorText(errno), out, err);
-  if (const char* refusal = whyNotAnOutput(*target, fin)) {
-    return refuseOutput(outputfile, refusal, out, err);
-  }
-  const FileDescriptor fout = openForWriting(outputfile);
-  if (!fout.isOpen()) return refuseOutput(outputfile, errorText(errno), out, err);
-  target->file = identityOf(fout);
-  if (const char* refusal = whyNotAnOutput(*target, fin)) {
-    return refuseOutput(outputfile, refusal, out, err);
-  }
-  // A file already empty is not cut: on ext4 a cut to nothing has the whole new content written
-  // out when the file is closed, which took file mode twice its time.
-  if (regularFileSize(fout.get()).value_or(0) > 0 && !cutBack(fout.get(), 0)) {
-    return refuseOutput(outputfile, errorText(errno), out, err);
+  std::string outputName;
+  if (!readTypedWord(in, outputName) || in.eof()) return FileModeOutcome::inputEnded;
+  const Result<OpenFile> output = openOutput(outputName, input->file);
+  if (!output) {
+    reportFileError(err, "cannot open", outputName, output.error());
+    writeUnableToOpenFile(out);
+    return FileModeOutcome::outputUnwritten;
   }
 
-  ProgressIndicator progress(fin.get());
-  int readError = 0;
-  int writeError = 0;
-  bool lastWasLineEnd = true;
-  if (table != nullptr) {
-    BlockPipeline pipeline{fin, fout, table, progress};
-    pipeline.firstBlock = block;
-    pipeline.firstBlockLength = static_cast<std::size_t>(firstBlock);
-    pipeline.position = machine.rotor1Steps;
-    // Without a second thread, this one does all the work, more slowly.
-    struct Helper {
-      BlockPipeline* pipeline;
-      char* block;
-    } helper{&pipeline, block + 2 * blockSize};
-    {
-      const SecondThread other(
-          [](void* argument) {
-            const auto* given = static_cast<Helper*>(argument);
-            runBlocks(*given->pipeline, given->block);
-          },
-          &helper);
-      runBlocks(pipeline, block + blockSize);
-    }
-    moveMachineTo(machine, key, pipeline.position);
-    readError = pipeline.readError;
-    writeError = pipeline.writeError;
-    lastWasLineEnd = pipeline.lastWasLineEnd;
-  } else {
-    // A broken machine goes letter by letter, its failure lines to `out` as they arise.
-    std::int64_t got = firstBlock;
-    while (got > 0) {
-      progress.advance(static_cast<std::uint64_t>(got));
-      const std::string_view text(block, static_cast<std::size_t>(got));
-      enciphered.clear();
-      encipherTextLetterByLetter(machine, text, enciphered, out);
-      lastWasLineEnd = text.back() == '\n';
-      if (!writeAll(fout.get(), enciphered)) {
-        writeError = errno;
-        break;
-      }
-      got = readSome(fin.get(), block, blockSize);
-    }
-    if (got < 0) readError = errno;
-  }
-  // Every line of the output ends in a line end, also when the input's last line has none; an
-  // output cut off by a read error gets none, so that it does not look complete.
-  if (!lastWasLineEnd && readError == 0 && writeError == 0 && !writeAll(fout.get(), "\n")) {
-    writeError = errno;
-  }
-  // The notes go on a line of their own, not after the indicator's.
-  progress.clear();
-  if (writeError != 0) reportFileError(err, "write error on", outputfile, writeError);
-  if (readError != 0) reportFileError(err, "read error in", inputfile, readError);
-  return writeError != 0 || readError != 0 ? FileModeOutcome::outputUnwritten
-                                           : FileModeOutcome::done;
+  ProgressIndicator progress(input->file.get());
+  Transfer transfer = table != nullptr
+                          ? encipherWithTable(machine, key, table, input->file, *output,
+                                              blocks.get(), *firstBlock, progress)
+                          : encipherLetterByLetter(machine, input->file, *output, blocks.get(),
+                                                   *firstBlock, enciphered, progress, out);
+  return finishOutput(transfer, *output, inputName, outputName, progress, err);
 }
 
 }  // namespace vexilo

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <string_view>
 
@@ -49,7 +48,7 @@ void clearShownProgress() {
 
 ProgressIndicator::ProgressIndicator(FileHandle input, FileHandle terminal, Clock::time_point start)
     : start_(start), lastDrawn_(start) {
-  const std::optional<std::uint64_t> inputSize = regularFileSize(input);
+  const Result<std::uint64_t> inputSize = regularFileSize(input);
   if (isTerminal(terminal) && inputSize && *inputSize > progressThresholdBytes) {
     terminal_ = terminal;
     totalBytes_ = *inputSize;
@@ -78,7 +77,8 @@ void ProgressIndicator::clear() {
     blank.fill(' ');
     blank.front() = '\r';
     blank[drawnWidth_ + 1] = '\r';
-    writeAll(terminal_, std::string_view(blank.data(), drawnWidth_ + 2));
+    // A terminal that refuses the blank keeps the line: nothing more is to be done about it.
+    (void)writeAll(terminal_, std::string_view(blank.data(), drawnWidth_ + 2));
   }
   terminal_ = noFile;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/console.h"
 #include "store/file_system.h"
+#include "system/console.h"
 
 namespace vexilo {
 

@@ -1,16 +1,15 @@
 #include "app/standard_output.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "app/command_line.h"
-#include "app/console.h"
 #include "app/main_loop.h"
 #include "app/progress.h"
 #include "store/file_system.h"
+#include "system/console.h"
 
 namespace vexilo {
 
@@ -22,8 +21,13 @@ DescriptorOutputBuffer::~DescriptorOutputBuffer() { flushBuffer(); }
 
 void DescriptorOutputBuffer::flushBuffer() {
   const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-  if (!held.empty() && writeError_ == 0 && !writeAll(file_, held)) writeError_ = errno;
+  if (!held.empty()) write(held);
   setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+void DescriptorOutputBuffer::write(std::string_view text) {
+  if (writeError_) return;
+  if (const Status written = writeAll(file_, text); !written) writeError_ = written.error();
 }
 
 DescriptorOutputBuffer::int_type DescriptorOutputBuffer::overflow(int_type character) {
@@ -44,10 +48,7 @@ std::streamsize DescriptorOutputBuffer::xsputn(const char* text, std::streamsize
   }
   // A text larger than the room left goes out at once, after what is held.
   flushBuffer();
-  if (writeError_ == 0 &&
-      !writeAll(file_, std::string_view(text, static_cast<std::size_t>(count)))) {
-    writeError_ = errno;
-  }
+  write(std::string_view(text, static_cast<std::size_t>(count)));
   return count;
 }
 
@@ -70,7 +71,8 @@ constexpr std::string_view outOfMemoryNote = "vexilo: out of memory\n";
 void endOutOfMemory() {
   clearShownProgress();
   if (sessionOutput != nullptr) sessionOutput->pubsync();
-  writeAll(standardErrorFile(), outOfMemoryNote);
+  // Nothing is left to say a failure with.
+  (void)writeAll(standardErrorFile(), outOfMemoryNote);
   std::_Exit(1);
 }
 
@@ -96,10 +98,10 @@ int runOnStandardStreams(std::span<const char* const> arguments) {
   out.flush();
   std::cerr.tie(nullptr);
   sessionOutput = nullptr;
-  const int writeError = outputBuffer.writeError();
+  const std::optional<Error>& writeError = outputBuffer.writeError();
   // A closed pipe gets here only when the caller ignores its signal: then it is an error too.
-  if (writeError == 0) return status;
-  reportProblem(std::cerr, "write error on standard output: " + errorText(writeError));
+  if (!writeError) return status;
+  reportProblem(std::cerr, "write error on standard output: " + errorText(*writeError));
   return 1;
 }
 

@@ -6,10 +6,13 @@
 
 #include <array>
 #include <iostream>
+#include <optional>
 #include <span>
 #include <streambuf>
+#include <string_view>
 
-#include "store/file_system.h"
+#include "system/files.h"
+#include "system/result.h"
 
 namespace vexilo {
 
@@ -22,8 +25,8 @@ class DescriptorOutputBuffer : public std::streambuf {
   DescriptorOutputBuffer(const DescriptorOutputBuffer&) = delete;
   DescriptorOutputBuffer& operator=(const DescriptorOutputBuffer&) = delete;
 
-  // The error number of the first failed write, 0 while none failed.
-  int writeError() const { return writeError_; }
+  // Why the first failed write failed; nothing while none failed.
+  const std::optional<Error>& writeError() const { return writeError_; }
 
  protected:
   int_type overflow(int_type character) override;
@@ -32,9 +35,10 @@ class DescriptorOutputBuffer : public std::streambuf {
 
  private:
   void flushBuffer();
+  void write(std::string_view text);
 
   FileHandle file_;
-  int writeError_ = 0;
+  std::optional<Error> writeError_;
   std::array<char, 1 << 16> buffer_{};
 };
 

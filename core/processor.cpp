@@ -1,6 +1,6 @@
 // The x86 processor's features, as the compiler's own check reads them (on every system: it also
 // asks whether the system saves the wide registers, without which AVX cannot be used). The ARM
-// features come from the system: processor_posix.cpp and processor_windows.cpp.
+// features come from the system: system/processor.h.
 #include "core/processor.h"
 
 namespace vexilo {

@@ -17,6 +17,8 @@
 #define VEXILO_NEON_LOOP 1
 #endif
 
+#include "system/processor.h"
+
 namespace vexilo {
 
 // Each is false on a processor of another kind.
@@ -24,8 +26,7 @@ bool processorHasSse2();
 bool processorHasAvx2();
 // AVX-512 with the byte permutations: F, BW, VBMI and VBMI2, and POPCNT.
 bool processorHasAvx512Vbmi();
-// Always true on aarch64; on 32-bit ARM, what the kernel reports of the processor.
-bool processorHasNeon();
+// processorHasNeon: system/processor.h.
 // An AMD processor, on which the widest loop is not the fastest.
 bool processorIsAmd();
 

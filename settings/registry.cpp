@@ -104,9 +104,10 @@ std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
 
 bool namesStoreFile(const FileLocation& location) {
   return std::any_of(storeFileNames.begin(), storeFileNames.end(), [&](const std::string& name) {
-    const std::optional<FileLocation> storeFile = locateFile(name);
+    const Result<FileLocation> storeFile = locateFile(name);
     if (storeFile) return sameFile(*storeFile, location);
-    return errno != ENOENT && errno != ENOTDIR && errno != ELOOP && errno != EACCES;
+    const int reason = storeFile.error().number;
+    return reason != ENOENT && reason != ENOTDIR && reason != ELOOP && reason != EACCES;
   });
 }
 

@@ -51,9 +51,9 @@ bool isBlank(int character) {
          character == '\r';
 }
 
-void noteOpenFailure(std::ostream& err, const std::string& fileName, int errorNumber) {
+void noteOpenFailure(std::ostream& err, const std::string& fileName, const Error& error) {
   // A store file that does not exist yet is a new store, not a fault.
-  if (errorNumber != ENOENT) reportFileError(err, "cannot open", fileName, errorNumber);
+  if (error.number != ENOENT) reportFileError(err, "cannot open", fileName, error);
 }
 
 // Up to a block of `file` that ends at `end` (the block before it when lines run backwards).
@@ -63,24 +63,22 @@ struct BackwardWindow {
   std::int64_t start = 0;  // file offset of bytes[0]
   std::int64_t end = 0;    // file offset after the last byte held
 
-  // Holds the block that ends at `blockEnd`; false, with errno set, when it cannot be read.
-  bool load(std::int64_t blockEnd) {
+  // Holds the block that ends at `blockEnd`.
+  Status load(std::int64_t blockEnd) {
     const std::int64_t blockStart =
         std::max<std::int64_t>(0, blockEnd - static_cast<std::int64_t>(bytes.size()));
     std::int64_t held = 0;
     while (blockStart + held < blockEnd) {
-      const std::int64_t got =
+      const Result<std::size_t> got =
           readSomeAt(file, bytes.data() + held,
                      static_cast<std::size_t>(blockEnd - blockStart - held), blockStart + held);
-      if (got <= 0) {
-        if (got == 0) errno = EIO;  // the file shrank under the reading
-        return false;
-      }
-      held += got;
+      if (!got) return got.error();
+      if (*got == 0) return errorNumbered(EIO);  // the file shrank under the reading
+      held += static_cast<std::int64_t>(*got);
     }
     start = blockStart;
     end = blockEnd;
-    return true;
+    return Done{};
   }
 
   const char* at(std::int64_t offset) const { return bytes.data() + (offset - start); }
@@ -99,15 +97,15 @@ bool LineCursor::refill() {
   if (file_ == noFile || fileOffset_ >= limit_) return false;
   const auto wanted =
       static_cast<std::size_t>(std::min<std::int64_t>(limit_ - fileOffset_, bufferSize_));
-  const std::int64_t got = readSomeAt(file_, buffer_, wanted, fileOffset_);
-  if (got <= 0) {
-    if (got < 0) readError_ = errno;
+  const Result<std::size_t> got = readSomeAt(file_, buffer_, wanted, fileOffset_);
+  if (!got || *got == 0) {
+    if (!got) readError_ = got.error();
     file_ = noFile;
     return false;
   }
   next_ = buffer_;
-  end_ = buffer_ + got;
-  fileOffset_ += got;
+  end_ = buffer_ + *got;
+  fileOffset_ += static_cast<std::int64_t>(*got);
   return true;
 }
 
@@ -242,13 +240,13 @@ std::optional<std::string_view> readNumberFields(LineCursor& line, std::span<std
 
 LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visit,
                             std::ostream& err) {
-  const FileDescriptor file = openStoreFile(fileName);
-  if (!file.isOpen()) {
-    noteOpenFailure(err, fileName, errno);
+  const Result<OpenFile> file = openStoreFile(fileName);
+  if (!file) {
+    noteOpenFailure(err, fileName, file.error());
     return LineReadOutcome::unableToOpen;
   }
   std::vector<char> buffer(readBlockSize);
-  LineCursor cursor(file.get(), buffer.data(), buffer.size(), 0,
+  LineCursor cursor(file->get(), buffer.data(), buffer.size(), 0,
                     std::numeric_limits<std::int64_t>::max());
   std::int64_t lineNumber = 0;
   LineReadOutcome outcome = LineReadOutcome::finished;
@@ -259,8 +257,8 @@ LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visi
     }
     cursor.skipLine();
   }
-  if (cursor.readError() != 0) {
-    reportFileError(err, "read error in", fileName, cursor.readError());
+  if (cursor.readError()) {
+    reportFileError(err, "read error in", fileName, *cursor.readError());
     // A file of which nothing at all can be read counts as one that cannot be opened.
     if (lineNumber == 0) return LineReadOutcome::unableToOpen;
   }
@@ -269,27 +267,26 @@ LineReadOutcome forEachLine(const std::string& fileName, const LineVisitor& visi
 
 LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardLineVisitor& visit,
                                     std::ostream& err) {
-  const FileDescriptor file = openStoreFile(fileName);
-  const std::optional<std::uint64_t> size =
-      file.isOpen() ? regularFileSize(file.get()) : std::nullopt;
+  const Result<OpenFile> file = openStoreFile(fileName);
+  const Result<std::uint64_t> size = file ? regularFileSize(file->get()) : file.error();
   if (!size) {
-    noteOpenFailure(err, fileName, errno);
+    noteOpenFailure(err, fileName, size.error());
     return LineReadOutcome::unableToOpen;
   }
   const auto fileSize = static_cast<std::int64_t>(*size);
   if (fileSize == 0) return LineReadOutcome::finished;
 
-  BackwardWindow window{file.get()};
+  BackwardWindow window{file->get()};
   // Lines longer than the window are read forwards again from their start, into a block of their
   // own; only as much of them as the visitor asks for.
   std::vector<char> longLine(readBlockSize);
   bool anyVisited = false;
-  const auto readFailed = [&] {
-    reportFileError(err, "read error in", fileName, errno);
+  const auto readFailed = [&](const Error& error) {
+    reportFileError(err, "read error in", fileName, error);
     return anyVisited ? LineReadOutcome::finished : LineReadOutcome::unableToOpen;
   };
 
-  if (!window.load(fileSize)) return readFailed();
+  if (Status loaded = window.load(fileSize); !loaded) return readFailed(loaded.error());
   // A line end as the file's last byte ends the last line; it starts no empty line after it.
   std::int64_t lineEnd = fileSize;
   if (*window.at(lineEnd - 1) == '\n') --lineEnd;
@@ -297,7 +294,7 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
     std::int64_t lineStart = 0;
     for (std::int64_t searchEnd = lineEnd; searchEnd > 0;) {
       if (searchEnd <= window.start || searchEnd > window.end) {
-        if (!window.load(searchEnd)) return readFailed();
+        if (Status loaded = window.load(searchEnd); !loaded) return readFailed(loaded.error());
       }
       const char* const from = window.at(window.start);
       const std::size_t found =
@@ -312,31 +309,28 @@ LineReadOutcome forEachLineBackward(const std::string& fileName, const BackwardL
     LineCursor cursor =
         held ? LineCursor(std::string_view(window.at(lineStart),
                                            static_cast<std::size_t>(lineEnd - lineStart)))
-             : LineCursor(file.get(), longLine.data(), longLine.size(), lineStart, lineEnd);
+             : LineCursor(file->get(), longLine.data(), longLine.size(), lineStart, lineEnd);
     anyVisited = true;
     if (!visit(cursor, lineStart)) return LineReadOutcome::stopped;
-    if (cursor.readError() != 0) {
-      errno = cursor.readError();
-      return readFailed();
-    }
+    if (cursor.readError()) return readFailed(*cursor.readError());
     if (lineStart == 0) return LineReadOutcome::finished;
     lineEnd = lineStart - 1;
   }
 }
 
 std::int64_t countLineEnds(const std::string& fileName, std::int64_t length) {
-  const FileDescriptor file = openStoreFile(fileName);
-  if (!file.isOpen()) return 0;
+  const Result<OpenFile> file = openStoreFile(fileName);
+  if (!file) return 0;
   std::vector<char> buffer(readBlockSize);
   std::int64_t lineEnds = 0;
   std::int64_t counted = 0;
   while (counted < length) {
     const auto wanted =
         static_cast<std::size_t>(std::min<std::int64_t>(length - counted, readBlockSize));
-    const std::int64_t got = readSome(file.get(), buffer.data(), wanted);
-    if (got <= 0) break;
-    lineEnds += std::count(buffer.data(), buffer.data() + got, '\n');
-    counted += got;
+    const Result<std::size_t> got = readSome(file->get(), buffer.data(), wanted);
+    if (!got || *got == 0) break;
+    lineEnds += std::count(buffer.data(), buffer.data() + *got, '\n');
+    counted += static_cast<std::int64_t>(*got);
   }
   return lineEnds;
 }

@@ -44,9 +44,9 @@ class LineCursor {
   // Starts the next line; false when no byte is left.
   bool startLine();
 
-  // The error number of a failed read, 0 when none failed; reading stops at a failed read as at
-  // the end of the file.
-  int readError() const { return readError_; }
+  // Why a read failed, nothing while none failed; reading stops at a failed read as at the end of
+  // the file.
+  const std::optional<Error>& readError() const { return readError_; }
 
  private:
   bool refill();
@@ -63,7 +63,7 @@ class LineCursor {
   bool fieldAhead_ = true;
   bool lineEnded_ = false;
   bool afterNumber_ = false;  // within a field, past its number
-  int readError_ = 0;
+  std::optional<Error> readError_;
 };
 
 // The number at the start of `text`, read as `LineCursor::readNumberField` reads a field.

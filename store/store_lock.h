@@ -3,8 +3,8 @@
 // directories whose store files are the same files (symbolic links, chains of them, hard links to
 // one store, or on Windows other spellings of one directory).
 //
-// How each system locks is in store_lock_posix.cpp (flock, which the system gives back when a
-// process dies) and store_lock_windows.cpp (named mutexes, which it gives back likewise).
+// The system takes each lock (system/locks.h) and gives it back when a process dies; which files
+// are locked, in which order, and what a failure means is decided here, once for every system.
 #ifndef VEXILO_STORE_STORE_LOCK_H_
 #define VEXILO_STORE_STORE_LOCK_H_
 
@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "store/file_system.h"
+#include "system/files.h"
+#include "system/locks.h"
 
 namespace vexilo {
 
@@ -35,7 +36,8 @@ class StoreLock {
   bool held() const { return held_; }
 
  private:
-  std::vector<FileDescriptor> locked_;  // what holds each lock: a file, a directory or a mutex
+  std::vector<OpenFile> lockedFiles_;  // each file and directory locked, open while it is
+  std::vector<HeldLock> locks_;        // after the files: given back before they close
   bool held_ = true;
 };
 

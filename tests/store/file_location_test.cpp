@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -38,21 +39,22 @@ TEST(FileLocationTest, ANameLeadsToTheFileAtTheEndOfItsLinksMadeOrNot) {
   const testing::ScopedTempDir dir;
   std::filesystem::create_directory("shared");
   const std::vector<std::string> sameNames = otherNamesOfTheStore();
-  EXPECT_FALSE(locateFile(std::string("shared/store.txt\0x", 18)));
-  EXPECT_EQ(errno, nameHoldsNul);
+  const Result<FileLocation> withNul = locateFile(std::string("shared/store.txt\0x", 18));
+  ASSERT_FALSE(withNul);
+  EXPECT_EQ(withNul.error(), ownError(OwnReason::nameHoldsNul));
   for (const bool made : {false, true}) {
     if (made) testing::writeFile("shared/store.txt", "");
-    const std::optional<FileLocation> store = locateFile("shared/store.txt");
+    const Result<FileLocation> store = locateFile("shared/store.txt");
     ASSERT_TRUE(store);
     EXPECT_EQ(store->name, "store.txt");
     EXPECT_EQ(store->file.has_value(), made);
     for (const std::string& name : sameNames) {
-      const std::optional<FileLocation> location = locateFile(name);
+      const Result<FileLocation> location = locateFile(name);
       ASSERT_TRUE(location) << name;
       EXPECT_TRUE(sameFile(*location, *store)) << name << " made: " << made;
     }
     for (const char* name : {"shared", "store.txt", "shared/store.txt.bak"}) {
-      const std::optional<FileLocation> location = locateFile(name);
+      const Result<FileLocation> location = locateFile(name);
       ASSERT_TRUE(location) << name;
       EXPECT_FALSE(sameFile(*location, *store)) << name << " made: " << made;
     }
@@ -63,8 +65,9 @@ TEST(FileLocationTest, ALoopOfLinksLeadsNowhere) {
   VEXILO_NEEDS_POSIX("symbolic links");
   const testing::ScopedTempDir dir;
   std::filesystem::create_symlink("loop", "loop");
-  EXPECT_FALSE(locateFile("loop"));
-  EXPECT_EQ(errno, ELOOP);
+  const Result<FileLocation> loop = locateFile("loop");
+  ASSERT_FALSE(loop);
+  EXPECT_EQ(loop.error().number, ELOOP);
 }
 
 }  // namespace

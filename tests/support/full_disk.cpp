@@ -4,8 +4,11 @@
 // its ftruncate number VEXILO_FAIL_FTRUNCATE (counted from 1) fail once with EIO, as a device
 // reports a failed writeback once; when VEXILO_FAILING_READ_AFTER is set, reads of it give that
 // many bytes in all, then fail with EIO. Calls on every other file go through unchanged. Apart
-// from files, the allocation numbered VEXILO_FAILING_ALLOCATION finds no memory (see below).
+// from files, the allocation numbered VEXILO_FAILING_ALLOCATION finds no memory (see below), and
+// when VEXILO_FAILING_MADVISE is set every madvise fails with EINVAL, as on a kernel without
+// transparent huge pages.
 #include <dlfcn.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,6 +96,15 @@ extern "C" ssize_t read(int descriptor, void* data, size_t size) {
   const ssize_t got = realRead(descriptor, data, std::min(size, static_cast<size_t>(left)));
   if (got > 0) left -= got;
   return got;
+}
+
+extern "C" int madvise(void* memory, size_t size, int advice) {
+  static const auto realMadvise = next<int (*)(void*, size_t, int)>("madvise");
+  if (std::getenv("VEXILO_FAILING_MADVISE") != nullptr) {
+    errno = EINVAL;
+    return -1;
+  }
+  return realMadvise(memory, size, advice);
 }
 
 // The allocation numbered VEXILO_FAILING_ALLOCATION, counting the program's calls of `new` from

@@ -2,8 +2,9 @@
 // served by a thread of its own, and the time limit kept by waiting on the process.
 #include "tests/support/run_program.h"
 
+#include "system/windows_calls.h"
+// After windows.h.
 #include <io.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,8 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/file_system.h"
-#include "store/windows_calls.h"
+#include "system/files.h"
 
 namespace vexilo::testing {
 namespace {
@@ -29,7 +29,10 @@ constexpr UINT killedExitCode = 137;
 // The exit code of a program that could not be started, as a shell reports it.
 constexpr int notStartedExitCode = 127;
 
-std::wstring wide(const std::string& text) { return wideText(text).value_or(std::wstring()); }
+std::wstring wide(const std::string& text) {
+  const Result<std::wstring> converted = wideText(text);
+  return converted ? *converted : std::wstring();
+}
 
 // `word` quoted so that the program's start-up code (CommandLineToArgvW's rules) reads it back
 // as one argument: backslashes count only before a quote.
@@ -81,8 +84,8 @@ std::wstring environmentBlock(const std::vector<std::string>& given) {
 }
 
 struct Pipe {
-  FileDescriptor read;
-  FileDescriptor write;
+  OpenFile read;
+  OpenFile write;
 };
 
 // A pipe whose handles no program inherits.
@@ -90,7 +93,7 @@ Pipe makePipe() {
   HANDLE read = nullptr;
   HANDLE write = nullptr;
   if (!::CreatePipe(&read, &write, nullptr, 0)) std::abort();
-  return {FileDescriptor(fileHandleOf(read)), FileDescriptor(fileHandleOf(write))};
+  return {OpenFile(fileHandleOf(read)), OpenFile(fileHandleOf(write))};
 }
 
 // Starts `program` with `input`, `output` and `error` as its standard streams; the process handle,
@@ -162,8 +165,8 @@ HANDLE spawn(const std::string& program, const ProgramOptions& options, HANDLE i
 }
 
 // Where output that nobody reads goes.
-FileDescriptor nowhere() {
-  return FileDescriptor(
+OpenFile nowhere() {
+  return OpenFile(
       fileHandleOf(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr)));
 }
@@ -176,13 +179,14 @@ HANDLE givenStandardError(const ProgramOptions& options) {
 }
 
 // Writes `text` into `pipe` and closes it; stops early when the program has closed its end.
-void writeInto(FileDescriptor pipe, const std::string& text) { writeAll(pipe.get(), text); }
+void writeInto(OpenFile pipe, const std::string& text) { (void)writeAll(pipe.get(), text); }
 
 // Reads `pipe` to its end into `text`.
-void readAll(FileDescriptor pipe, std::string& text) {
+void readAll(OpenFile pipe, std::string& text) {
   char buffer[1 << 16];
-  for (std::int64_t got; (got = readSome(pipe.get(), buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(got));
+  for (Result<std::size_t> got = readSome(pipe.get(), buffer, sizeof buffer); got && *got > 0;
+       got = readSome(pipe.get(), buffer, sizeof buffer)) {
+    text.append(buffer, *got);
   }
 }
 
@@ -198,12 +202,12 @@ int exitStatusOf(HANDLE process) {
 StartedProgram startProgram(const std::string& standardInput, const std::string& program,
                             const ProgramOptions& options) {
   Pipe toChild = makePipe();
-  const FileDescriptor discarded = nowhere();
+  const OpenFile discarded = nowhere();
   const HANDLE error = givenStandardError(options);
   const HANDLE process =
       spawn(program, options, handleOf(toChild.read.get()), handleOf(discarded.get()),
             error != nullptr ? error : handleOf(discarded.get()));
-  toChild.read = FileDescriptor();
+  toChild.read = OpenFile();
   // The input is far smaller than the pipe's buffer: the write does not wait for the program.
   writeInto(std::move(toChild.write), standardInput);
   return {process == nullptr ? -1 : reinterpret_cast<std::intptr_t>(process)};
@@ -237,16 +241,16 @@ ProgramRun runProgram(const std::string& standardInput, double timeLimitSeconds,
             givenError != nullptr ? givenError : handleOf(fromChildErr.write.get()));
   // Only the program holds the other ends now: each pipe ends when the program closes its end or
   // ends itself.
-  toChild.read = FileDescriptor();
-  fromChildOut.write = FileDescriptor();
-  fromChildErr.write = FileDescriptor();
+  toChild.read = OpenFile();
+  fromChildOut.write = OpenFile();
+  fromChildErr.write = OpenFile();
 
   ProgramRun run;
   if (started == nullptr) {
     run.exitStatus = notStartedExitCode;
     return run;
   }
-  const FileDescriptor process(fileHandleOf(started));
+  const OpenFile process(fileHandleOf(started));
   std::thread writer(writeInto, std::move(toChild.write), std::cref(standardInput));
   std::thread errorReader(readAll, std::move(fromChildErr.read), std::ref(run.standardError));
   std::thread outputReader(readAll, std::move(fromChildOut.read), std::ref(run.standardOutput));

@@ -216,5 +216,19 @@ TEST(StoreFaultsTest, AReadErrorInFileModeAddsNoLineEndToTheOutput) {
   EXPECT_EQ(readFile("out.txt").size(), 5U);
 }
 
+// A failed open in file mode was followed by the block memory's madvise, which set errno anew:
+// where madvise fails (a kernel without transparent huge pages), a missing input read "Invalid
+// argument".
+TEST(StoreFaultsTest, AFailedMadviseLeavesTheReasonAMissingInputCannotBeOpened) {
+  VEXILO_NEEDS_POSIX("a failing madvise played by a preloaded library (LD_PRELOAD)");
+  const ScopedTempDir directory;
+  writeKnownStore();
+  ProgramOptions failingMadvise;
+  failingMadvise.environment = {"LD_PRELOAD=" VEXILO_FULL_DISK_LIBRARY, "VEXILO_FAILING_MADVISE=1",
+                                sanitizerOptions()};
+  const ProgramRun run = runProgram("2 1A\n4\nmissing.txt\n", 20.0, VEXILO_BINARY, failingMadvise);
+  EXPECT_EQ(run.standardError, "vexilo: cannot open missing.txt: No such file or directory\n");
+}
+
 }  // namespace
 }  // namespace vexilo::testing

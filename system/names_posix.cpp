@@ -1,6 +1,6 @@
 // Where a name leads on POSIX systems: one name at a time from directory descriptors, following
 // symbolic links as the system does.
-#include "store/file_location.h"
+#include "system/names.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "store/posix_calls.h"
+#include "system/posix_calls.h"
 
 namespace vexilo {
 namespace {
@@ -28,10 +28,10 @@ FileIdentity identityOfStatus(const struct stat& status) {
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-int descriptorOf(const FileDescriptor& file) { return static_cast<int>(file.get()); }
+int descriptorOf(const OpenFile& file) { return static_cast<int>(file.get()); }
 
-FileDescriptor openDirectoryAt(int directory, const char* name, int access) {
-  return FileDescriptor(retryWhileInterrupted(
+OpenFile openDirectoryAt(int directory, const char* name, int access) {
+  return OpenFile(retryWhileInterrupted(
       [&] { return ::openat(directory, name, access | O_DIRECTORY | O_CLOEXEC); }));
 }
 
@@ -52,14 +52,8 @@ std::optional<std::string> linkTarget(int directory, const std::string& name) {
 
 }  // namespace
 
-std::optional<FileIdentity> identityOf(const FileDescriptor& file) {
-  struct stat status {};
-  if (::fstat(descriptorOf(file), &status) != 0) return std::nullopt;
-  return identityOfStatus(status);
-}
-
-std::optional<FileLocation> locateFile(const std::string& fileName) {
-  if (!canNameAFile(fileName)) return std::nullopt;
+Result<FileLocation> locateFile(const std::string& fileName) {
+  if (Status nameable = checkFileName(fileName); !nameable) return nameable.error();
   FileLocation location;
   // The file itself is the one the system finds for the name, through links that the system alone
   // resolves (/dev/fd/3), and none where it refuses to follow a link (another user's link in a
@@ -69,9 +63,9 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
   if (::stat(fileName.c_str(), &status) == 0) {
     location.file = identityOfStatus(status);
   } else if (errno != ENOENT) {
-    return std::nullopt;
+    return lastError();
   }
-  FileDescriptor directory = openDirectoryAt(AT_FDCWD, ".", searchOnly);
+  OpenFile directory = openDirectoryAt(AT_FDCWD, ".", searchOnly);
   std::string path = fileName;
   for (int link = 0; link <= mostLinksFollowed; ++link) {
     // An absolute path starts at the root; a relative one (a link's target too) in the directory
@@ -99,7 +93,7 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
         directory = openDirectoryAt(descriptorOf(directory), part.c_str(), searchOnly);
       }
     }
-    if (!directory.isOpen()) return std::nullopt;
+    if (!directory.isOpen()) return lastError();
     // A name that ends in a slash names the directory itself.
     std::string name = start == path.size() ? std::string(".") : path.substr(start);
     // The name the file has, or will have, in its directory is the one at the end of the links.
@@ -108,40 +102,36 @@ std::optional<FileLocation> locateFile(const std::string& fileName) {
       path = std::move(*target);
       continue;
     }
-    if (!target && errno != EINVAL && errno != ENOENT) return std::nullopt;
-    if (::fstat(descriptorOf(directory), &status) != 0) return std::nullopt;
+    if (!target && errno != EINVAL && errno != ENOENT) return lastError();
+    if (::fstat(descriptorOf(directory), &status) != 0) return lastError();
     location.directoryIdentity = identityOfStatus(status);
     location.directory = std::move(directory);
     location.name = std::move(name);
     return location;
   }
-  errno = ELOOP;
-  return std::nullopt;
+  return errorNumbered(ELOOP);
 }
 
-bool sameFile(const FileLocation& first, const FileLocation& second) {
-  if (first.file || second.file) return first.file == second.file;
-  return first.directoryIdentity == second.directoryIdentity && first.name == second.name;
-}
+bool sameName(const std::string& first, const std::string& second) { return first == second; }
 
-bool removeFileAt(const FileLocation& location, const FileDescriptor& file) {
+Status removeName(const FileLocation& location, const OpenFile&) {
   // The name at the end of the links must hold the file itself: a name that only the system
   // resolves (/dev/fd/4) ends its chain elsewhere.
-  const std::optional<FileIdentity> identity = identityOf(file);
   struct stat named {};
-  if (!identity || location.file != identity ||
-      ::fstatat(descriptorOf(location.directory), location.name.c_str(), &named,
+  if (::fstatat(descriptorOf(location.directory), location.name.c_str(), &named,
                 AT_SYMLINK_NOFOLLOW) != 0 ||
-      identityOfStatus(named) != *identity) {
-    errno = ENOENT;
-    return false;
+      identityOfStatus(named) != location.file) {
+    return errorNumbered(ENOENT);
   }
-  return ::unlinkat(descriptorOf(location.directory), location.name.c_str(), 0) == 0;
+  if (::unlinkat(descriptorOf(location.directory), location.name.c_str(), 0) != 0) {
+    return lastError();
+  }
+  return Done{};
 }
 
 // The location's directory may be open for searching alone, which fsync does not take.
 void flushDirectory(const FileLocation& location) {
-  const FileDescriptor readable = openDirectoryAt(descriptorOf(location.directory), ".", O_RDONLY);
+  const OpenFile readable = openDirectoryAt(descriptorOf(location.directory), ".", O_RDONLY);
   if (readable.isOpen()) ::fsync(descriptorOf(readable));
 }
 

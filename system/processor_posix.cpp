@@ -1,5 +1,5 @@
 // What the system reports of an ARM processor, on POSIX systems.
-#include "core/processor.h"
+#include "system/processor.h"
 
 #if defined(__arm__) && defined(__linux__)
 #include <sys/auxv.h>

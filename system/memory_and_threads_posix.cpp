@@ -1,17 +1,22 @@
-// File mode's memory and thread on POSIX systems.
-#include "app/file_mode_system.h"
+// Memory and threads on POSIX systems.
+#include "system/memory_and_threads.h"
 
 #include <pthread.h>
 #include <sys/mman.h>
 
 #include <cstring>
 
+#include "system/posix_calls.h"
+
 namespace vexilo {
-void adviseHugePages([[maybe_unused]] char* memory, [[maybe_unused]] std::size_t size) {
+Status adviseHugePages([[maybe_unused]] char* memory, [[maybe_unused]] std::size_t size) {
 #if defined(MADV_HUGEPAGE)
-  // Linux's transparent huge pages: the blocks then take two page faults instead of 768, and the
+  // Linux's transparent huge pages: blocks then take two page faults instead of 768, and the
   // kernel's copies into and out of them miss the address translation cache less.
-  ::madvise(memory, size, MADV_HUGEPAGE);
+  if (::madvise(memory, size, MADV_HUGEPAGE) != 0) return lastError();
+  return Done{};
+#else
+  return errorNumbered(EINVAL);
 #endif
 }
 

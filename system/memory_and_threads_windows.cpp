@@ -1,11 +1,14 @@
-// File mode's memory and thread on Windows. Large pages there need a right that users lack (to lock
-// pages in memory), so the blocks take ordinary pages.
-#include "app/file_mode_system.h"
+// Memory and threads on Windows.
+#include "system/memory_and_threads.h"
 
-#include <windows.h>
+#include <cerrno>
+
+#include "system/windows_calls.h"
 
 namespace vexilo {
-void adviseHugePages(char*, std::size_t) {}
+
+// Large pages need a right that users lack (to lock pages in memory): memory keeps ordinary pages.
+Status adviseHugePages(char*, std::size_t) { return errorNumbered(EINVAL); }
 
 SecondThread::SecondThread(void (*work)(void*), void* argument) : work_(work), argument_(argument) {
   // On x86-64 the system's calling convention is the only one, so a plain function serves.

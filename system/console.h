@@ -2,13 +2,13 @@
 // from standard input, and bytes written to standard output and standard error just as the
 // program writes them.
 //
-// What each system must do is in console_posix.cpp and console_windows.cpp.
-#ifndef VEXILO_APP_CONSOLE_H_
-#define VEXILO_APP_CONSOLE_H_
+// console_posix.cpp and console_windows.cpp make the calls; the build takes one.
+#ifndef VEXILO_SYSTEM_CONSOLE_H_
+#define VEXILO_SYSTEM_CONSOLE_H_
 
 #include <streambuf>
 
-#include "store/file_system.h"
+#include "system/files.h"
 
 namespace vexilo {
 
@@ -18,12 +18,13 @@ namespace vexilo {
 // and a console shows them as UTF-8 until the program ends.
 void prepareStandardStreams();
 
-// Standard input, read as the system's text: on Windows CR LF ends a line as LF does, and Ctrl-Z
-// then Enter at the start of a line ends the input; a console's letters beyond ASCII arrive as
-// UTF-8. Elsewhere the bytes as they come. After `prepareStandardStreams` and after the standard
-// streams are made unsynchronised (which replaces their buffers).
+// Standard input, read as the system's text: on Windows as `WindowsTextInput` reads it
+// (system/windows_text.h), a console's letters beyond ASCII as UTF-8. Elsewhere the bytes as they
+// come. After `prepareStandardStreams` and after the standard streams are made unsynchronised
+// (which replaces their buffers).
 std::streambuf* standardInputBuffer();
 
+// `noFile` where the process has no such stream.
 FileHandle standardOutputFile();
 FileHandle standardErrorFile();
 
@@ -32,4 +33,4 @@ bool isTerminal(FileHandle file);
 
 }  // namespace vexilo
 
-#endif  // VEXILO_APP_CONSOLE_H_
+#endif  // VEXILO_SYSTEM_CONSOLE_H_

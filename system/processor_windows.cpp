@@ -1,6 +1,6 @@
 // What the system reports of an ARM processor, on Windows: every ARM processor that Windows runs
 // on has NEON, and the build for x86-64 has no NEON loop to choose.
-#include "core/processor.h"
+#include "system/processor.h"
 
 namespace vexilo {
 

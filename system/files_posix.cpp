@@ -1,0 +1,127 @@
+// Files on POSIX systems: Linux, and as far as they can be foreseen, macOS and the BSDs.
+#include "system/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "system/posix_calls.h"
+
+namespace vexilo {
+namespace {
+
+int flagsOf(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::reading:
+      return O_RDONLY;
+    case OpenMode::readingWithoutWaiting:
+      return O_RDONLY | O_NONBLOCK;
+    case OpenMode::writing:
+      return O_WRONLY | O_CREAT | O_NOCTTY;
+    case OpenMode::appendingRemovable:
+    case OpenMode::appendingReadable:
+      return O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK;
+    case OpenMode::appendingWriteOnly:
+      return O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK;
+    case OpenMode::lockingReadable:
+      return O_RDONLY | O_NONBLOCK | O_NOCTTY;
+    case OpenMode::lockingWriteOnly:
+      return O_WRONLY | O_NONBLOCK | O_NOCTTY;
+  }
+  return O_RDONLY;
+}
+
+Result<OpenFile> openedOrError(int descriptor) {
+  if (descriptor < 0) return lastError();
+  return OpenFile(descriptor);
+}
+
+}  // namespace
+
+OpenFile::~OpenFile() {
+  if (handle_ != noFile) ::close(descriptorOf(handle_));
+}
+
+std::string systemErrorText(int errorNumber) { return std::strerror(errorNumber); }
+
+Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
+  if (Status nameable = checkFileName(fileName); !nameable) return nameable.error();
+  const int flags = flagsOf(mode);
+  struct stat before {};
+  const bool absent =
+      (flags & O_CREAT) != 0 && ::stat(fileName.c_str(), &before) != 0 && errno == ENOENT;
+  Result<OpenFile> file = openedOrError(
+      retryWhileInterrupted([&] { return ::open(fileName.c_str(), flags | O_CLOEXEC, 0666); }));
+  if (!file) return file.error();
+  return OpenedFile{std::move(*file), absent};
+}
+
+Result<OpenFile> openAt(const OpenFile& directory, const std::string& name, OpenMode mode) {
+  return openedOrError(retryWhileInterrupted([&] {
+    return ::openat(descriptorOf(directory.get()), name.c_str(), flagsOf(mode) | O_CLOEXEC);
+  }));
+}
+
+Result<FileStatus> statusOf(FileHandle file) {
+  struct stat status {};
+  if (::fstat(descriptorOf(file), &status) != 0) return lastError();
+  if (S_ISDIR(status.st_mode)) return FileStatus{FileKind::directory};
+  if (!S_ISREG(status.st_mode)) return FileStatus{FileKind::other};
+  return FileStatus{FileKind::regular, static_cast<std::uint64_t>(status.st_size)};
+}
+
+Result<FileIdentity> identityOf(FileHandle file) {
+  struct stat status {};
+  if (::fstat(descriptorOf(file), &status) != 0) return lastError();
+  return FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                      static_cast<std::uint64_t>(status.st_ino)};
+}
+
+Result<std::size_t> readSome(FileHandle file, char* buffer, std::size_t size) {
+  const ssize_t got =
+      retryWhileInterrupted([&] { return ::read(descriptorOf(file), buffer, size); });
+  if (got < 0) return lastError();
+  return static_cast<std::size_t>(got);
+}
+
+Result<std::size_t> readSomeAt(FileHandle file, char* buffer, std::size_t size,
+                               std::int64_t offset) {
+  const ssize_t got = retryWhileInterrupted(
+      [&] { return ::pread(descriptorOf(file), buffer, size, static_cast<off_t>(offset)); });
+  if (got < 0) return lastError();
+  return static_cast<std::size_t>(got);
+}
+
+Status writeAll(FileHandle file, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = retryWhileInterrupted(
+        [&] { return ::write(descriptorOf(file), text.data(), text.size()); });
+    if (written < 0) return lastError();
+    if (written == 0) return errorNumbered(EIO);
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return Done{};
+}
+
+// The file was opened with O_APPEND: every write goes to its end.
+Status appendAll(FileHandle file, std::string_view text) { return writeAll(file, text); }
+
+// On Linux fsync reaches the disk. On macOS it only reaches the drive's cache; there
+// fcntl(F_FULLFSYNC) would be the call that reaches the disk.
+Status flushToDisk(FileHandle file) {
+  if (::fsync(descriptorOf(file)) != 0) return lastError();
+  return Done{};
+}
+
+Status cutBack(FileHandle file, std::int64_t length) {
+  if (retryWhileInterrupted(
+          [&] { return ::ftruncate(descriptorOf(file), static_cast<off_t>(length)); }) != 0) {
+    return lastError();
+  }
+  return Done{};
+}
+
+}  // namespace vexilo
