@@ -85,6 +85,66 @@ Wiring inverse(const Wiring& wiring) {
   return result;
 }
 
+// The inverses of the key's rotor wirings.
+struct InverseRotors {
+  Wiring rotor1;
+  Wiring rotor2;
+  Wiring rotor3;
+};
+
+// 26 values twice over, so that an index up to 51 needs no remainder.
+using TwiceOver = std::array<std::uint8_t, 2 * letterCount>;
+
+// The map from the signal leaving rotor 1 to the signal coming back into it, with rotors 2 and 3
+// at position `outer` of theirs (the same for all 26 positions of rotor 1), seen from rotor 1 at
+// its key's wiring, twice over: rotor 1 turned k places takes letter index i to
+// (map[(i - k) mod 26] + k) mod 26, that is map[i + 26 - k] + k.
+TwiceOver innerMapSeenFromRotor1(const CipherTableKey& key, const InverseRotors& inverses,
+                                 std::int32_t outer) {
+  // A rotor turned k places sends i to wiring[(i - k) mod 26] and takes v back to
+  // (inverse[v] + k) mod 26.
+  const auto through = [](const Wiring& wiring, std::int32_t offset, std::int32_t index) {
+    return wiring[modAlphabet(index - offset)];
+  };
+  const auto back = [](const Wiring& wiringBack, std::int32_t offset, std::int32_t value) {
+    return static_cast<std::int32_t>(
+        modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
+  };
+  const std::int32_t offset2 = outer % alphabetSize;
+  const std::int32_t offset3 = outer / alphabetSize;
+  Wiring inner{};
+  for (std::int32_t index = 0; index < alphabetSize; ++index) {
+    const std::int32_t reflected = key.reflectorWiring[static_cast<std::size_t>(
+        through(key.rotorWirings[2], offset3, through(key.rotorWirings[1], offset2, index)))];
+    inner[static_cast<std::size_t>(index)] =
+        back(inverses.rotor2, offset2, back(inverses.rotor3, offset3, reflected));
+  }
+  TwiceOver seen{};
+  for (std::size_t index = 0; index < letterCount; ++index) {
+    seen[index] = static_cast<std::uint8_t>(inverses.rotor1[static_cast<std::size_t>(
+        inner[static_cast<std::size_t>(key.rotorWirings[0][index])])]);
+    seen[index + letterCount] = seen[index];
+  }
+  return seen;
+}
+
+// Stores the rows of the 26 positions of rotor 1 with rotors 2 and 3 at `outer`: the plugboard's
+// letters twice over take the sum of `seenFromRotor1` and rotor 1's offset without a remainder.
+void storeRows(std::uint8_t* table, const Wiring& plugboard, std::int32_t outer,
+               const TwiceOver& seenFromRotor1) {
+  for (std::size_t offset1 = 0; offset1 < letterCount; ++offset1) {
+    std::uint8_t* row = table + table_layout::rows +
+                        (static_cast<std::size_t>(outer) * letterCount + offset1) * rowSize;
+    for (std::size_t letter = 0; letter < letterCount; ++letter) {
+      const std::size_t entering =
+          static_cast<std::size_t>(plugboard[letter]) + letterCount - offset1;
+      const std::size_t sum = seenFromRotor1[entering] + offset1;
+      row[letter] =
+          static_cast<std::uint8_t>('a' + plugboard[sum < letterCount ? sum : sum - letterCount]);
+    }
+  }
+}
+
 }  // namespace
 
 bool tableApplies(const Machine& machine, CipherTableKey& key) {
@@ -116,72 +176,21 @@ bool tableApplies(const Machine& machine, CipherTableKey& key) {
 }
 
 std::vector<std::uint8_t> buildCipherTable(const CipherTableKey& key, bool withRows) {
-  const Wiring& rotor1 = key.rotorWirings[0];
-  const Wiring& rotor2 = key.rotorWirings[1];
-  const Wiring& rotor3 = key.rotorWirings[2];
-  const Wiring rotor1Back = inverse(rotor1);
-  const Wiring rotor2Back = inverse(rotor2);
-  const Wiring rotor3Back = inverse(rotor3);
-  const Wiring& reflector = key.reflectorWiring;
+  const InverseRotors inverses{inverse(key.rotorWirings[0]), inverse(key.rotorWirings[1]),
+                               inverse(key.rotorWirings[2])};
   const Wiring& plugboard = key.plugboardWiring;
-  // A rotor turned k places sends i to wiring[(i - k) mod 26] and takes v back to
-  // (inverse[v] + k) mod 26.
-  const auto through = [](const Wiring& wiring, std::int32_t offset, std::int32_t index) {
-    return wiring[modAlphabet(index - offset)];
-  };
-  const auto back = [](const Wiring& wiringBack, std::int32_t offset, std::int32_t value) {
-    return static_cast<std::int32_t>(
-        modAlphabet(wiringBack[static_cast<std::size_t>(value)] + offset));
-  };
-
-  std::array<std::size_t, letterCount> plugboardIndex{};
-  std::array<std::uint8_t, 2 * letterCount> plugboardLetters{};
-  for (std::size_t letter = 0; letter < letterCount; ++letter) {
-    plugboardIndex[letter] = static_cast<std::size_t>(plugboard[letter]);
-    plugboardLetters[letter] = static_cast<std::uint8_t>('a' + plugboard[letter]);
-    plugboardLetters[letter + letterCount] = plugboardLetters[letter];
-  }
-
   std::vector<std::uint8_t> table(withRows ? table_layout::tableSize : table_layout::rows);
   storeVectorEntry(table.data() + table_layout::plugboardMap,
                    [&](std::size_t letter) { return plugboard[letter]; });
   storeVectorEntry(table.data() + table_layout::plugboardLetterMap,
                    [&](std::size_t letter) { return 'a' + plugboard[letter]; });
   for (std::int32_t outer = 0; outer < rotor2Period; ++outer) {
-    const std::int32_t offset2 = outer % alphabetSize;
-    const std::int32_t offset3 = outer / alphabetSize;
-    // From the signal leaving rotor 1 to the signal coming back into it: the same for all 26
-    // positions of rotor 1.
-    Wiring inner{};
-    for (std::int32_t index = 0; index < alphabetSize; ++index) {
-      const std::int32_t reflected = reflector[static_cast<std::size_t>(
-          through(rotor3, offset3, through(rotor2, offset2, index)))];
-      inner[static_cast<std::size_t>(index)] =
-          back(rotor2Back, offset2, back(rotor3Back, offset3, reflected));
-    }
-    // The same seen from rotor 1 at its key's wiring, twice over: rotor 1 turned k places takes
-    // letter index i to (map[(i - k) mod 26] + k) mod 26, that is map[i + 26 - k] + k, and the
-    // plugboard's letters twice over take that sum without a remainder.
-    std::array<std::uint8_t, 2 * letterCount> seenFromRotor1{};
-    for (std::size_t index = 0; index < letterCount; ++index) {
-      seenFromRotor1[index] = static_cast<std::uint8_t>(
-          rotor1Back[static_cast<std::size_t>(inner[static_cast<std::size_t>(rotor1[index])])]);
-      seenFromRotor1[index + letterCount] = seenFromRotor1[index];
-    }
-    std::uint8_t* innerMap = table.data() + static_cast<std::size_t>(outer) * mapSize;
-    storeVectorEntry(innerMap, [&](std::size_t index) { return seenFromRotor1[index]; });
-    if (outer < 3) {
-      std::copy_n(innerMap, mapSize, table.data() + (rotor2Period + outer) * mapSize);
-    }
-    if (!withRows) continue;
-    for (std::size_t offset1 = 0; offset1 < letterCount; ++offset1) {
-      std::uint8_t* row = table.data() + table_layout::rows +
-                          (static_cast<std::size_t>(outer) * letterCount + offset1) * rowSize;
-      for (std::size_t letter = 0; letter < letterCount; ++letter) {
-        const std::size_t entering = plugboardIndex[letter] + letterCount - offset1;
-        row[letter] = plugboardLetters[seenFromRotor1[entering] + offset1];
-      }
-    }
+    const TwiceOver seenFromRotor1 = innerMapSeenFromRotor1(key, inverses, outer);
+    std::uint8_t* const map = table_layout::innerMap(table.data(), outer);
+    storeVectorEntry(map, [&](std::size_t index) { return seenFromRotor1[index]; });
+    if (outer < 3)
+      std::copy_n(map, mapSize, table_layout::innerMap(table.data(), rotor2Period + outer));
+    if (withRows) storeRows(table.data(), plugboard, outer, seenFromRotor1);
   }
   return table;
 }

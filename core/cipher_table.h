@@ -71,6 +71,9 @@ inline constexpr std::size_t tableSize = rows + rowsSize;
 inline const std::uint8_t* innerMap(const std::uint8_t* table, std::int32_t outer) {
   return table + static_cast<std::size_t>(outer) * mapSize;
 }
+inline std::uint8_t* innerMap(std::uint8_t* table, std::int32_t outer) {
+  return table + static_cast<std::size_t>(outer) * mapSize;
+}
 }  // namespace table_layout
 
 // The table of `key` as `table_layout` lays it out, up to `table_layout::rows` when `withRows` is

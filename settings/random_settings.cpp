@@ -1,8 +1,11 @@
 #include "settings/random_settings.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
 #include <random>
+#include <string>
 
 #include "core/plugboard.h"
 #include "core/reflector.h"
@@ -23,13 +26,75 @@ std::int32_t following(std::int32_t id) {
   return id == std::numeric_limits<std::int32_t>::max() ? id : id + 1;
 }
 
+// The drawing of a new setting's components, and what storing the new ones came to.
+struct ComponentDraw {
+  std::mt19937& goodRandom;
+  std::ostream& out;
+  std::ostream& err;
+  // The first new component that its file did not take; the setting is stored only without one.
+  std::string missingComponent{};
+  // New rotors go into their file in the order of their IDs. Once one is refused, no later one
+  // follows it in this run: stored under the next ID, it would leave a gap that later runs take for
+  // a stored rotor.
+  bool rotorRefused = false;
+
+  void noteStored(bool appended, const char* kind, std::int32_t id, const std::string& fileName) {
+    if (!appended && missingComponent.empty()) {
+      missingComponent =
+          "its new " + std::string(kind) + ' ' + std::to_string(id) + " is not in " + fileName;
+    }
+  }
+};
+
+// A reflector up to `next`, the first free ID, which makes and stores a new one.
+std::int32_t drawReflector(ComponentDraw& draw, std::int32_t next) {
+  const std::int32_t id = drawUpTo(draw.goodRandom, next);
+  if (id == next) {
+    Reflector made;
+    draw.noteStored(setupReflector(made, id, true, draw.out, draw.err), "reflector", id,
+                    reflectorFileName);
+  }
+  return id;
+}
+
+// A plugboard up to `next`, the first free ID, which makes and stores a new one.
+std::int32_t drawPlugboard(ComponentDraw& draw, std::int32_t next) {
+  const std::int32_t id = drawUpTo(draw.goodRandom, next);
+  if (id == next) {
+    const std::int32_t cables = drawUpTo(draw.goodRandom, maximumCableCount);
+    Plugboard made;
+    draw.noteStored(setupPlugboard(made, id, cables, true, draw.out, draw.err), "plugboard", id,
+                    plugboardFileName);
+  }
+  return id;
+}
+
+// A rotor up to `next`, the first free ID, other than the rotors in `taken`; a new one is made and
+// stored, and `next` moves on past it.
+std::int32_t drawRotor(ComponentDraw& draw, std::int32_t& next,
+                       std::initializer_list<std::int32_t> taken) {
+  std::int32_t id = 0;
+  do {
+    id = drawUpTo(draw.goodRandom, next);
+  } while (std::find(taken.begin(), taken.end(), id) != taken.end());
+  if (id == next) {
+    if (!draw.rotorRefused) {
+      Rotor made;
+      draw.rotorRefused = !setupRotor(made, id, true, draw.out, draw.err);
+      draw.noteStored(!draw.rotorRefused, "rotor", id, rotorFileName);
+    }
+    next = following(next);
+  }
+  return id;
+}
+
 }  // namespace
 
 void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
                           std::int32_t& REF, std::int32_t& PB, std::ostream& out,
                           std::ostream& err) {
-  std::random_device rd;
-  std::mt19937 goodRandom(rd());
+  std::random_device randomDevice;
+  std::mt19937 goodRandom(randomDevice());
 
   // Held until the new setting's line is appended: no other run may read the same next free IDs
   // and store different components or settings under them.
@@ -49,61 +114,17 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
     lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
     return;
   }
-
-  // The first new component that its file did not take; the setting is stored only without one.
-  std::string missingComponent;
-  const auto stored = [&](bool appended, const char* kind, std::int32_t id,
-                          const std::string& fileName) {
-    if (!appended && missingComponent.empty()) {
-      missingComponent =
-          "its new " + std::string(kind) + ' ' + std::to_string(id) + " is not in " + fileName;
-    }
-  };
-  Reflector tempReflector;
-  Plugboard tempPlugboard;
-  Rotor tempRotor;
-  // New rotors go into their file in the order of their IDs. Once one is refused, no later one
-  // follows it in this run: stored under the next ID, it would leave a gap that later runs take for
-  // a stored rotor.
-  bool rotorRefused = false;
-  const auto storeNewRotor = [&](std::int32_t id) {
-    if (rotorRefused) return;
-    rotorRefused = !setupRotor(tempRotor, id, true, out, err);
-    stored(!rotorRefused, "rotor", id, rotorFileName);
-  };
-  REF = drawUpTo(goodRandom, refNext);
-  if (REF == refNext) {
-    stored(setupReflector(tempReflector, REF, true, out, err), "reflector", REF, reflectorFileName);
-  }
-  PB = drawUpTo(goodRandom, pbNext);
-  if (PB == pbNext) {
-    const std::int32_t cables = drawUpTo(goodRandom, maximumCableCount);
-    stored(setupPlugboard(tempPlugboard, PB, cables, true, out, err), "plugboard", PB,
-           plugboardFileName);
-  }
-  R1 = drawUpTo(goodRandom, rotorNext);
-  if (R1 == rotorNext) {
-    storeNewRotor(R1);
-    rotorNext = following(rotorNext);
-  }
-  do {
-    R2 = drawUpTo(goodRandom, rotorNext);
-  } while (R2 == R1);
-  if (R2 == rotorNext) {
-    storeNewRotor(R2);
-    rotorNext = following(rotorNext);
-  }
-  do {
-    R3 = drawUpTo(goodRandom, rotorNext);
-  } while (R3 == R1 || R3 == R2);
-  if (R3 == rotorNext) {
-    storeNewRotor(R3);
-  }
+  ComponentDraw draw{goodRandom, out, err};
+  REF = drawReflector(draw, refNext);
+  PB = drawPlugboard(draw, pbNext);
+  R1 = drawRotor(draw, rotorNext, {});
+  R2 = drawRotor(draw, rotorNext, {R1});
+  R3 = drawRotor(draw, rotorNext, {R1, R2});
 
   // A registry line that named a component its file lacks would make a setting that can never be
   // enciphered with again; the run still uses the setting, as when the registry cannot be written.
-  if (!missingComponent.empty()) {
-    reportProblem(err, "setting " + ID + " was not stored: " + missingComponent);
+  if (!draw.missingComponent.empty()) {
+    reportProblem(err, "setting " + ID + " was not stored: " + draw.missingComponent);
     return;
   }
   const std::string formatted = ID + ',' + std::to_string(PB) + ',' + std::to_string(R1) + ',' +
