@@ -37,7 +37,8 @@ Status addTarget(std::vector<LockTarget>& targets, Result<OpenFile> opened) {
 // cannot be opened is left out: its directory's lock covers it.
 Status addStoreFile(std::vector<LockTarget>& targets, FileLocation& location) {
   if (location.file) {
-    Result<OpenFile> file = openAt(location.directory, location.name, OpenMode::lockingReadable);
+    Result<OpenFile> file =
+        openAt(location.directory, location.name, OpenMode::readingWithoutWaiting);
     if (!file && file.error().number == EACCES) {
       file = openAt(location.directory, location.name, OpenMode::lockingWriteOnly);
     }
@@ -45,7 +46,7 @@ Status addStoreFile(std::vector<LockTarget>& targets, FileLocation& location) {
   }
   // The location's directory is open for searching; a lock takes it open for reading, and the
   // other goes at once, so that few are open at any moment.
-  Result<OpenFile> directory = openAt(location.directory, ".", OpenMode::lockingReadable);
+  Result<OpenFile> directory = openAt(location.directory, ".", OpenMode::readingWithoutWaiting);
   location.directory = OpenFile();
   return addTarget(targets, std::move(directory));
 }
@@ -59,7 +60,7 @@ StoreLock::StoreLock(std::span<const std::string> fileNames, std::ostream& err) 
     if (!status && !firstError) firstError = status.error();
   };
   std::vector<LockTarget> targets;
-  Result<OpenedFile> workingDirectory = openFile(".", OpenMode::lockingReadable);
+  Result<OpenedFile> workingDirectory = openFile(".", OpenMode::readingWithoutWaiting);
   if (workingDirectory) {
     failed(addTarget(targets, std::move(workingDirectory->file)));
   } else {

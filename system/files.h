@@ -48,17 +48,17 @@ struct FileIdentity {
   friend auto operator<=>(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// The ways the program opens files. None waits for a writer of a FIFO except `reading`; a file
-// is never emptied by an open; every way that writes creates the file when it is absent.
+// The ways the program opens files, and what it locks. None waits for a writer of a FIFO except
+// `reading`; a file is never emptied by an open; every way that writes creates the file when it is
+// absent.
 enum class OpenMode {
   reading,                // a directory opens too; reading it fails with EISDIR
-  readingWithoutWaiting,  // as `reading`, and a FIFO does not hold the open
+  readingWithoutWaiting,  // as `reading`, and a FIFO does not hold the open; to lock it too
   writing,                // from the start; a directory fails with EISDIR
   appendingRemovable,     // read and write, and on Windows the right to remove it
   appendingReadable,      // read and write
   appendingWriteOnly,     // write alone
-  lockingReadable,        // what a lock is taken on, a directory too: read
-  lockingWriteOnly,       // the same, write alone (nothing is ever written)
+  lockingWriteOnly,       // to lock a file that may not be read (nothing is written)
 };
 
 // An open file, and whether the open made it.

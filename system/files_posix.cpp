@@ -13,26 +13,18 @@
 namespace vexilo {
 namespace {
 
-int flagsOf(OpenMode mode) {
-  switch (mode) {
-    case OpenMode::reading:
-      return O_RDONLY;
-    case OpenMode::readingWithoutWaiting:
-      return O_RDONLY | O_NONBLOCK;
-    case OpenMode::writing:
-      return O_WRONLY | O_CREAT | O_NOCTTY;
-    case OpenMode::appendingRemovable:
-    case OpenMode::appendingReadable:
-      return O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK;
-    case OpenMode::appendingWriteOnly:
-      return O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK;
-    case OpenMode::lockingReadable:
-      return O_RDONLY | O_NONBLOCK | O_NOCTTY;
-    case OpenMode::lockingWriteOnly:
-      return O_WRONLY | O_NONBLOCK | O_NOCTTY;
-  }
-  return O_RDONLY;
-}
+// The flags of each `OpenMode`, in its order.
+constexpr int openFlags[] = {
+    O_RDONLY,
+    O_RDONLY | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_CREAT | O_NOCTTY,
+    O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
+    O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_NONBLOCK | O_NOCTTY,
+};
+
+int flagsOf(OpenMode mode) { return openFlags[static_cast<std::size_t>(mode)]; }
 
 Result<OpenFile> openedOrError(int descriptor) {
   if (descriptor < 0) return lastError();

@@ -23,30 +23,20 @@ struct Access {
 // Directories open for reading and locking, as on POSIX systems. Appends go to the end of the
 // file (`appendAll`). To append, the right to remove the file is asked for where it may be (a
 // failed first append takes the file it made away).
-Access accessOf(OpenMode mode) {
-  constexpr DWORD appending =
-      FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-  switch (mode) {
-    case OpenMode::reading:
-    case OpenMode::readingWithoutWaiting:
-      return {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS};
-    case OpenMode::writing:
-      return {GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL};
-    case OpenMode::appendingRemovable:
-      return {appending | FILE_READ_DATA | DELETE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL};
-    case OpenMode::appendingReadable:
-      return {appending | FILE_READ_DATA, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL};
-    case OpenMode::appendingWriteOnly:
-      return {appending, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL};
-    case OpenMode::lockingReadable:
-    case OpenMode::lockingWriteOnly:
-      return {FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS};
-  }
-  return {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS};
-}
+constexpr DWORD appending = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+// The access of each `OpenMode`, in its order.
+constexpr Access accesses[] = {
+    {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
+    {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
+    {GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
+    {appending | FILE_READ_DATA | DELETE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
+    {appending | FILE_READ_DATA, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
+    {appending, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
+    {FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
+};
 
 Result<OpenedFile> openPath(const std::wstring& path, OpenMode mode) {
-  const Access access = accessOf(mode);
+  const Access access = accesses[static_cast<std::size_t>(mode)];
   const HANDLE file = ::CreateFileW(path.c_str(), access.rights, shareAll, nullptr, access.creation,
                                     access.flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return errorForPath(path);

@@ -37,56 +37,27 @@ constexpr std::array<ErrorText, 17> errorTexts = {{
     {EBUSY, "Device or resource busy"},
 }};
 
-// The error number that stands for a system error.
-int errorNumberOf(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_NAME:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-      return EACCES;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EBUSY;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_DIRECTORY:
-      return ENOTDIR;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_FILE_TOO_LARGE:
-      return EFBIG;
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return EMFILE;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return ENOMEM;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
-    case ERROR_CANT_RESOLVE_FILENAME:
-      return ELOOP;
-    case ERROR_NO_UNICODE_TRANSLATION:
-      return EILSEQ;
-    case ERROR_BROKEN_PIPE:
-    case ERROR_NO_DATA:
-      return EPIPE;
-    case ERROR_INVALID_HANDLE:
-      return EBADF;
-    case ERROR_INVALID_PARAMETER:
-      return EINVAL;
-    default:
-      return EIO;
-  }
-}
+// The error number that stands for each of the system's codes that the program can meet; EIO for
+// any other.
+struct ErrorNumber {
+  DWORD code;
+  int number;
+};
+// clang-format off
+constexpr ErrorNumber errorNumbers[] = {
+    {ERROR_FILE_NOT_FOUND, ENOENT}, {ERROR_PATH_NOT_FOUND, ENOENT}, {ERROR_INVALID_DRIVE, ENOENT},
+    {ERROR_BAD_NETPATH, ENOENT}, {ERROR_BAD_NET_NAME, ENOENT}, {ERROR_BAD_PATHNAME, ENOENT},
+    {ERROR_INVALID_NAME, ENOENT}, {ERROR_ACCESS_DENIED, EACCES}, {ERROR_WRITE_PROTECT, EACCES},
+    {ERROR_NETWORK_ACCESS_DENIED, EACCES}, {ERROR_SHARING_VIOLATION, EBUSY},
+    {ERROR_LOCK_VIOLATION, EBUSY}, {ERROR_FILE_EXISTS, EEXIST}, {ERROR_ALREADY_EXISTS, EEXIST},
+    {ERROR_DIRECTORY, ENOTDIR}, {ERROR_DISK_FULL, ENOSPC}, {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_FILE_TOO_LARGE, EFBIG}, {ERROR_TOO_MANY_OPEN_FILES, EMFILE},
+    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM}, {ERROR_OUTOFMEMORY, ENOMEM},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}, {ERROR_CANT_RESOLVE_FILENAME, ELOOP},
+    {ERROR_NO_UNICODE_TRANSLATION, EILSEQ}, {ERROR_BROKEN_PIPE, EPIPE}, {ERROR_NO_DATA, EPIPE},
+    {ERROR_INVALID_HANDLE, EBADF}, {ERROR_INVALID_PARAMETER, EINVAL},
+};
+// clang-format on
 
 }  // namespace
 
@@ -122,7 +93,12 @@ Result<std::wstring> systemPath(const std::string& fileName) {
   return longPathForm(full);
 }
 
-Error errorFrom(DWORD code) { return Error{errorNumberOf(code), code}; }
+Error errorFrom(DWORD code) {
+  for (const ErrorNumber& known : errorNumbers) {
+    if (known.code == code) return Error{known.number, code};
+  }
+  return Error{EIO, code};
+}
 
 Error errorForPath(const std::wstring& path, DWORD code) {
   if (code == ERROR_ACCESS_DENIED && namesDirectory(path)) return Error{EISDIR, code};

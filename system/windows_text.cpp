@@ -13,18 +13,13 @@ bool isSecondHalf(char32_t unit) { return unit >= 0xDC00 && unit < 0xE000; }
 void appendUtf8(char32_t character, std::string& utf8) {
   if (character < 0x80) {
     utf8 += static_cast<char>(character);
-  } else if (character < 0x800) {
-    utf8 += static_cast<char>(0xC0 | (character >> 6));
-    utf8 += static_cast<char>(0x80 | (character & 0x3F));
-  } else if (character < 0x10000) {
-    utf8 += static_cast<char>(0xE0 | (character >> 12));
-    utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (character & 0x3F));
-  } else {
-    utf8 += static_cast<char>(0xF0 | (character >> 18));
-    utf8 += static_cast<char>(0x80 | ((character >> 12) & 0x3F));
-    utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (character & 0x3F));
+    return;
+  }
+  const int following = character < 0x800 ? 1 : character < 0x10000 ? 2 : 3;
+  constexpr unsigned char leadBits[] = {0, 0xC0, 0xE0, 0xF0};
+  utf8 += static_cast<char>(leadBits[following] | (character >> (6 * following)));
+  for (int shift = 6 * (following - 1); shift >= 0; shift -= 6) {
+    utf8 += static_cast<char>(0x80 | ((character >> shift) & 0x3F));
   }
 }
 
