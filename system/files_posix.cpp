@@ -52,9 +52,8 @@ Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
 }
 
 Result<OpenFile> openAt(const OpenFile& directory, const std::string& name, OpenMode mode) {
-  return openedOrError(retryWhileInterrupted([&] {
-    return ::openat(descriptorOf(directory.get()), name.c_str(), flagsOf(mode) | O_CLOEXEC);
-  }));
+  return openedOrError(retryWhileInterrupted(
+      [&] { return ::openat(descriptorOf(directory), name.c_str(), flagsOf(mode) | O_CLOEXEC); }));
 }
 
 Result<FileStatus> statusOf(FileHandle file) {

@@ -11,7 +11,7 @@ namespace vexilo {
 HeldLock::~HeldLock() = default;
 
 Result<HeldLock> lockWhole(const OpenFile& file, const FileIdentity&) {
-  if (retryWhileInterrupted([&] { return ::flock(descriptorOf(file.get()), LOCK_EX); }) != 0) {
+  if (retryWhileInterrupted([&] { return ::flock(descriptorOf(file), LOCK_EX); }) != 0) {
     return lastError();
   }
   return HeldLock();

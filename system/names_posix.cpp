@@ -28,8 +28,6 @@ FileIdentity identityOfStatus(const struct stat& status) {
   return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
 }
 
-int descriptorOf(const OpenFile& file) { return static_cast<int>(file.get()); }
-
 OpenFile openDirectoryAt(int directory, const char* name, int access) {
   return OpenFile(retryWhileInterrupted(
       [&] { return ::openat(directory, name, access | O_DIRECTORY | O_CLOEXEC); }));

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "system/files.h"
 #include "system/result.h"
 
 namespace vexilo {
@@ -21,7 +22,8 @@ auto retryWhileInterrupted(SystemCall call) {
 inline Error lastError() { return errorNumbered(errno); }
 
 // A descriptor's own number.
-inline int descriptorOf(std::intptr_t file) { return static_cast<int>(file); }
+inline int descriptorOf(FileHandle file) { return static_cast<int>(file); }
+inline int descriptorOf(const OpenFile& file) { return descriptorOf(file.get()); }
 
 }  // namespace vexilo
 
