@@ -102,6 +102,23 @@ std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
   return std::min(nextFreeId(registryFileName, 16, out, err), settingIdLimit);
 }
 
+std::int32_t unheldId(const std::string& fileName, std::int32_t next, std::ostream& err) {
+  const int base = fileName == registryFileName ? 16 : 10;
+  bool held = false;
+  std::int32_t largest = next;
+  const auto visit = [&](LineCursor& line, std::int64_t) {
+    const std::optional<std::int32_t> lineId = readLineId(line, base);
+    if (lineId) {
+      held = held || *lineId == next;
+      largest = std::max(largest, *lineId);
+    }
+    return true;
+  };
+  forEachLine(fileName, visit, err);
+  if (!held) return next;
+  return largest == std::numeric_limits<std::int32_t>::max() ? largest : largest + 1;
+}
+
 bool namesStoreFile(const FileLocation& location) {
   return std::any_of(storeFileNames.begin(), storeFileNames.end(), [&](const std::string& name) {
     const std::optional<FileLocation> storeFile = locateFile(name);

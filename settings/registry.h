@@ -56,6 +56,15 @@ std::int32_t nextPlugboardId(std::ostream& out = std::cout, std::ostream& err = 
 // As `nextRotorId`, for the registry, whose IDs are hexadecimal; never above `settingIdLimit`.
 std::int32_t nextSettingId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 
+// The ID that a new line of the store file `fileName` takes, given `next`, the file's next free ID
+// as read from its last line: `next` itself, unless a line of the file holds it already (a line
+// copied to the end by hand does that); then one more than the largest ID in the file (never above
+// 2147483647). Reads the whole file, so it is asked only when a line is about to be appended.
+// Lines whose ID cannot be read are passed over without a note; a file that cannot be read gives
+// `next`.
+std::int32_t unheldId(const std::string& fileName, std::int32_t next,
+                      std::ostream& err = std::cerr);
+
 }  // namespace vexilo
 
 #endif  // VEXILO_SETTINGS_REGISTRY_H_

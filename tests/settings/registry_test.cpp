@@ -133,5 +133,29 @@ TEST(RegistryTest, NextFreeIdIsOneMoreThanTheLastReadableId) {
   }
 }
 
+// A line copied by hand to the end of a file once made the next new line take an ID that an
+// earlier line held: a setting or component that could never be chosen again by its ID.
+TEST(RegistryTest, ANewLineNeverTakesAnIdItsFileHolds) {
+  const struct {
+    const char* contents;
+    std::int32_t newComponent;  // IDs read as decimal
+    std::int32_t newSetting;    // read as hexadecimal
+  } cases[] = {
+      {"0,1\n1,2\n2,3\n", 3, 3},
+      {"0,1\n1,2\n2,3\n1,2\n", 3, 3},
+      {"5,1\n0,1\n1,1\n2,1\nx\n1,1\n", 6, 6},
+      {"0,1\n10,2\nA,3\n9,4\n", 11, 0x11},
+      {"2147483647,1\n0,1\n2147483647,1\n", INT32_MAX, 1},
+  };
+  for (const auto& c : cases) {
+    const ScopedTempDir dir;
+    for (const std::string& name : {rotorFileName, registryFileName}) writeFile(name, c.contents);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(unheldId(rotorFileName, nextRotorId(out, err)), c.newComponent) << c.contents;
+    EXPECT_EQ(unheldId(registryFileName, nextSettingId(out, err)), c.newSetting) << c.contents;
+  }
+}
+
 }  // namespace
 }  // namespace vexilo
