@@ -23,7 +23,7 @@ inline const std::array<std::string, 4> storeFileNames = {rotorFileName, reflect
                                                           plugboardFileName, registryFileName};
 
 // Whether `location` is one of the four store files, where the system would open it: the same
-// file, or, for a store file not made yet, the same name in the same directory (see `sameFile`).
+// file, or, for a store file not made yet, the same name in any case in the same directory.
 // A store file whose name leads nowhere (a directory on its way missing or closed to the program,
 // a loop of links) is no file at all, and nothing matches it; one that cannot be followed for
 // another reason (no descriptor left, say) may be any file, and counts as a match.

@@ -157,5 +157,37 @@ TEST(RegistryTest, ANewLineNeverTakesAnIdItsFileHolds) {
   }
 }
 
+// On a disk that does not tell case apart, an output named like a store file not made yet in
+// other letters once passed the refusal and became the store file.
+TEST(RegistryTest, AStoreFileNotMadeYetIsNamedInAnyCase) {
+  const ScopedTempDir dir;
+  std::filesystem::create_directory("sub");
+  writeFile(rotorFileName, "");
+  // A distinct file beside an existing store file is told apart by what it is.
+  if (!std::filesystem::exists("existingrotorsettings26.txt")) {
+    writeFile("existingrotorsettings26.txt", "");
+  }
+  const struct {
+    const char* name;
+    bool store;
+  } cases[] = {
+      {"EXISTINGPLUGBOARDSETTINGS26.TXT", true},
+      {"./initalsettings26.TXT", true},
+      {"sub/../ExistingReflectorSettings26.txt", true},
+      {"ExistingRotorSettings26.txt", true},
+      {"sub/initalSettings26.txt", false},
+      {"initalSettings26.txt.bak", false},
+      {"nitalSettings26.txt", false},
+  };
+  for (const auto& c : cases) {
+    const std::optional<FileLocation> location = locateFile(c.name);
+    ASSERT_TRUE(location) << c.name;
+    EXPECT_EQ(namesStoreFile(*location), c.store) << c.name;
+  }
+  const std::optional<FileLocation> otherFile = locateFile("existingrotorsettings26.txt");
+  EXPECT_EQ(namesStoreFile(*otherFile),
+            std::filesystem::equivalent("existingrotorsettings26.txt", rotorFileName));
+}
+
 }  // namespace
 }  // namespace vexilo
