@@ -337,7 +337,7 @@ TEST(DamagedFilesTest, AStoreFileThatCannotBeOpenedReadsAsAbsentAndIsLeftAlone) 
           obstacle == Obstacle::unreadableFile ? readFile(fileName) : std::string();
       const ProgramRun specific = runner.run(session);
       EXPECT_FALSE(specific.timedOut) << name;
-      EXPECT_EQ(specific.exitStatus, 0) << name;
+      EXPECT_EQ(specific.exitStatus, 0) << name << "\n" << specific.standardError;
       EXPECT_EQ(specific.standardOutput, absentOutput) << name;
 
       const ProgramRun random = runner.run("1\n");
