@@ -19,15 +19,26 @@ DescriptorOutputBuffer::DescriptorOutputBuffer(FileHandle file) : file_(file) {
 
 DescriptorOutputBuffer::~DescriptorOutputBuffer() { flushBuffer(); }
 
-void DescriptorOutputBuffer::flushBuffer() {
-  const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-  if (!held.empty()) write(held);
-  setp(buffer_.data(), buffer_.data() + buffer_.size());
+namespace {
+
+// Ends the program at once with status 1, having said why on standard error: the rest of the
+// session's output would be lost too, and reading on, an endless input would never end. Whatever
+// the disposition of SIGPIPE, and on every system, a closed pipe ends the program here.
+[[noreturn]] void endAfterWriteError(const Error& error) {
+  clearShownProgress();
+  reportProblem(std::cerr, "write error on standard output: " + errorText(error));
+  std::_Exit(1);
 }
 
-void DescriptorOutputBuffer::write(std::string_view text) {
-  if (writeError_) return;
-  if (const Status written = writeAll(file_, text); !written) writeError_ = written.error();
+}  // namespace
+
+void DescriptorOutputBuffer::flushBuffer() {
+  const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+  // Emptied first: the end after a failed write (and the end when memory runs out, which flushes)
+  // finds nothing left to write.
+  setp(buffer_.data(), buffer_.data() + buffer_.size());
+  if (held.empty()) return;
+  if (const Status written = writeAll(file_, held); !written) endAfterWriteError(written.error());
 }
 
 DescriptorOutputBuffer::int_type DescriptorOutputBuffer::overflow(int_type character) {
@@ -48,7 +59,11 @@ std::streamsize DescriptorOutputBuffer::xsputn(const char* text, std::streamsize
   }
   // A text larger than the room left goes out at once, after what is held.
   flushBuffer();
-  write(std::string_view(text, static_cast<std::size_t>(count)));
+  if (const Status written =
+          writeAll(file_, std::string_view(text, static_cast<std::size_t>(count)));
+      !written) {
+    endAfterWriteError(written.error());
+  }
   return count;
 }
 
@@ -98,11 +113,7 @@ int runOnStandardStreams(std::span<const char* const> arguments) {
   out.flush();
   std::cerr.tie(nullptr);
   sessionOutput = nullptr;
-  const std::optional<Error>& writeError = outputBuffer.writeError();
-  // A closed pipe gets here only when the caller ignores its signal: then it is an error too.
-  if (!writeError) return status;
-  reportProblem(std::cerr, "write error on standard output: " + errorText(*writeError));
-  return 1;
+  return status;
 }
 
 }  // namespace vexilo

@@ -46,10 +46,12 @@ struct ComponentDraw {
   }
 };
 
-// A reflector up to `next`, the first free ID, which makes and stores a new one.
+// A reflector up to `next`, the first free ID, which makes and stores a new one under an ID that
+// its file does not hold.
 std::int32_t drawReflector(ComponentDraw& draw, std::int32_t next) {
-  const std::int32_t id = drawUpTo(draw.goodRandom, next);
+  std::int32_t id = drawUpTo(draw.goodRandom, next);
   if (id == next) {
+    id = unheldId(reflectorFileName, id, draw.err);
     Reflector made;
     draw.noteStored(setupReflector(made, id, true, draw.out, draw.err), "reflector", id,
                     reflectorFileName);
@@ -57,10 +59,12 @@ std::int32_t drawReflector(ComponentDraw& draw, std::int32_t next) {
   return id;
 }
 
-// A plugboard up to `next`, the first free ID, which makes and stores a new one.
+// A plugboard up to `next`, the first free ID, which makes and stores a new one under an ID that
+// its file does not hold.
 std::int32_t drawPlugboard(ComponentDraw& draw, std::int32_t next) {
-  const std::int32_t id = drawUpTo(draw.goodRandom, next);
+  std::int32_t id = drawUpTo(draw.goodRandom, next);
   if (id == next) {
+    id = unheldId(plugboardFileName, id, draw.err);
     const std::int32_t cables = drawUpTo(draw.goodRandom, maximumCableCount);
     Plugboard made;
     draw.noteStored(setupPlugboard(made, id, cables, true, draw.out, draw.err), "plugboard", id,
@@ -70,7 +74,7 @@ std::int32_t drawPlugboard(ComponentDraw& draw, std::int32_t next) {
 }
 
 // A rotor up to `next`, the first free ID, other than the rotors in `taken`; a new one is made and
-// stored, and `next` moves on past it.
+// stored under an ID that its file does not hold, and `next` moves on past it.
 std::int32_t drawRotor(ComponentDraw& draw, std::int32_t& next,
                        std::initializer_list<std::int32_t> taken) {
   std::int32_t id = 0;
@@ -78,19 +82,20 @@ std::int32_t drawRotor(ComponentDraw& draw, std::int32_t& next,
     id = drawUpTo(draw.goodRandom, next);
   } while (std::find(taken.begin(), taken.end(), id) != taken.end());
   if (id == next) {
+    id = unheldId(rotorFileName, id, draw.err);
     if (!draw.rotorRefused) {
       Rotor made;
       draw.rotorRefused = !setupRotor(made, id, true, draw.out, draw.err);
       draw.noteStored(!draw.rotorRefused, "rotor", id, rotorFileName);
     }
-    next = following(next);
+    next = following(id);
   }
   return id;
 }
 
 }  // namespace
 
-void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+bool createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
                           std::int32_t& REF, std::int32_t& PB, std::ostream& out,
                           std::ostream& err) {
   std::random_device randomDevice;
@@ -104,15 +109,20 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   const std::int32_t pbNext = nextPlugboardId(out, err);
   const std::int32_t settingNext = nextSettingId(out, err);
 
-  const std::int32_t picked =
+  std::int32_t picked =
       drawUpTo(goodRandom, settingNext == settingIdLimit ? settingNext - 1 : settingNext);
+  if (picked == settingNext) {
+    picked = unheldId(registryFileName, settingNext, err);
+    // With every ID up to FFFFE held, no new setting can be made: a stored one serves.
+    if (picked >= settingIdLimit) picked = drawUpTo(goodRandom, settingNext - 1);
+  }
   char settingIdToUse[20];
   std::snprintf(settingIdToUse, sizeof settingIdToUse, "%X", static_cast<unsigned>(picked));
   ID = settingIdToUse;
 
-  if (picked != settingNext) {
+  if (picked < settingNext) {
     lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
-    return;
+    return true;
   }
   ComponentDraw draw{goodRandom, out, err};
   REF = drawReflector(draw, refNext);
@@ -125,12 +135,14 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   // enciphered with again; the run still uses the setting, as when the registry cannot be written.
   if (!draw.missingComponent.empty()) {
     reportProblem(err, "setting " + ID + " was not stored: " + draw.missingComponent);
-    return;
+    return false;
   }
   const std::string formatted = ID + ',' + std::to_string(PB) + ',' + std::to_string(R1) + ',' +
                                 std::to_string(R2) + ',' + std::to_string(R3) + ',' +
                                 std::to_string(REF) + '\n';
-  if (!appendLine(registryFileName, formatted, err)) writeUnableToOpenFile(out);
+  if (appendLine(registryFileName, formatted, err)) return true;
+  writeUnableToOpenFile(out);
+  return false;
 }
 
 }  // namespace vexilo

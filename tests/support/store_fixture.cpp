@@ -180,20 +180,25 @@ std::optional<PrintedSetting> printedSetting(const std::string& standardOutput) 
   return std::nullopt;
 }
 
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+std::vector<std::string> faultsAfterRun(const ProgramRun& run, bool mustBeStored,
                                         const std::string& directory) {
   StoreReport store = checkStore(directory);
-  const auto printed = printedSetting(standardOutput);
+  const auto printed = printedSetting(run.standardOutput);
   if (!printed) {
-    store.faults.push_back("no setting printed in:\n" + standardOutput.substr(0, 2000));
+    store.faults.push_back("no setting printed in:\n" + run.standardOutput.substr(0, 2000));
     return store.faults;
   }
   const std::string name = "setting " + std::to_string(printed->id);
   const auto stored = store.settings.find(printed->id);
-  if (stored == store.settings.end()) {
-    if (mustBeStored) store.faults.push_back(name + " is not stored");
-  } else if (!(stored->second == printed->setting)) {
+  const bool isStored = stored != store.settings.end();
+  if (!isStored && mustBeStored) store.faults.push_back(name + " is not stored");
+  if (isStored && !(stored->second == printed->setting)) {
     store.faults.push_back(name + " is stored otherwise than printed");
+  }
+  if (run.exitStatus != (isStored ? 0 : 1)) {
+    store.faults.push_back(name + (isStored ? " is" : " is not") + " stored, and the run ended " +
+                           "with status " + std::to_string(run.exitStatus) + ":\n" +
+                           run.standardError.substr(0, 2000));
   }
   return store.faults;
 }

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/run_program.h"
+
 namespace vexilo::testing {
 
 inline const std::string rotorFile = "ExistingRotorSettings26.txt";
@@ -189,10 +191,10 @@ struct PrintedSetting {
 };
 std::optional<PrintedSetting> printedSetting(const std::string& standardOutput);
 
-// What is wrong after a run that wrote `standardOutput`: the faults of the store in `directory`,
-// no setting printed, and the printed setting stored otherwise than printed or, when
-// `mustBeStored`, not stored at all. Empty when nothing is.
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+// What is wrong after `run`: the faults of the store in `directory`, no setting printed, the
+// printed setting stored otherwise than printed or, when `mustBeStored`, not stored at all, and an
+// exit status other than 0 for a stored setting or 1 for one that is not. Empty when nothing is.
+std::vector<std::string> faultsAfterRun(const ProgramRun& run, bool mustBeStored,
                                         const std::string& directory = ".");
 
 // Makes the directories `from` and `to` (beside each other in the working directory) and in `from`

@@ -1,6 +1,6 @@
 // Standard output that cannot be written once lost a whole session silently, with status 0; and
 // --help and --version once started a session instead of answering; a pipe closed while the caller
-// ignored its signal ended with status 0 and no word.
+// ignored its signal ended with status 0 and no word, and later read an endless input for ever.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -22,12 +22,18 @@ TEST(StandardOutputTest, StatusAndStreamsAreWhatAShellExpects) {
     int exitStatus;
     bool session;  // a session runs: its random setting makes the store
   } cases[] = {
+      // The first prompt cannot be written: the program ends there, before any setting is made.
       {"exec \"$@\" > /dev/full", "",
-       "vexilo: write error on standard output: No space left on device\n", 1, true},
+       "vexilo: write error on standard output: No space left on device\n", 1, false},
       // The status of the pipe is that of `head`; the program ends by its signal, saying nothing.
       {"\"$@\" | head -c 10 > /dev/null", "", "", 0, true},
       // A caller that ignores the signal once got status 0 and no word from a closed pipe.
       {"trap '' PIPE; { \"$@\"; echo $? > status; } | head -c 10 > /dev/null; exit $(cat status)",
+       "", "vexilo: write error on standard output: Broken pipe\n", 1, true},
+      // With the signal ignored, an endless input once kept the program reading after its output
+      // had gone, for ever.
+      {"trap '' PIPE; { { echo 1; yes; } 2>/dev/null | \"$@\"; echo $? > status; } | "
+       "head -c 10 > /dev/null; exit $(cat status)",
        "", "vexilo: write error on standard output: Broken pipe\n", 1, true},
       {"\"$@\" --help", "Usage: vexilo [--help | --version]\n", "", 0, false},
       {"\"$@\" --version extra", "vexilo " VEXILO_VERSION "\n", "", 0, false},
