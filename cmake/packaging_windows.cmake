@@ -86,7 +86,8 @@ function(vexilo_install_windows_files)
 endfunction()
 
 # Installs the program TARGET as TARGET.exe, and its manual page MANUAL_PAGE (from the
-# repository's root) as NAME.html and NAME.txt.
+# repository's root) as NAME.html and NAME.txt; links to the manual page lead to the HTML page,
+# the place named last. One line per program of the ZIP.
 function(vexilo_install_windows_program target manual_page name)
   install(TARGETS ${target} RUNTIME DESTINATION .)
   vexilo_zip_place(target:${target} ${target}.exe)
