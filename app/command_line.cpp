@@ -26,10 +26,11 @@ void writeUsage(std::ostream& out, HelpSystem system) {
       << "  " << registryFileName << " (settings)\n"
       << "\n";
   if (windows) {
-    out << "Example for Command Prompt, in the folder of vexilo.exe: a random setting, file\n"
-           "mode from in.txt to out.txt, then exit; the exit status is 1 when in.txt cannot\n"
-           "be opened:\n"
-           "  (echo 1& echo 4& echo in.txt& echo out.txt& echo 1) | vexilo > NUL\n"
+    out << "Example for Command Prompt, in the folder of vexilo.exe, where answers.txt\n"
+           "holds the lines 1, 4, in.txt, out.txt and 1 (as Notepad writes them): a random\n"
+           "setting, file mode from in.txt to out.txt, then exit; the exit status is 1 when\n"
+           "in.txt cannot be opened:\n"
+           "  vexilo < answers.txt > NUL\n"
            "Elsewhere, write the program's path for vexilo, in double quotes when it holds\n"
            "blanks. A file name that holds blanks is typed in double quotes, such as\n"
            "\"my letter.txt\".\n"

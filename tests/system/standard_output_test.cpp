@@ -72,8 +72,7 @@ TEST(StandardOutputTest, OnWindowsSlashQuestionMarkAsksForHelpAndItsExampleRunsI
   std::string example;
   std::istringstream lines(help.standardOutput);
   for (std::string line; std::getline(lines, line);) {
-    if (line.find("| vexilo") != std::string::npos)
-      example = line.substr(line.find_first_not_of(' '));
+    if (line.starts_with("  vexilo ")) example = line.substr(2);
   }
   ASSERT_FALSE(example.empty()) << help.standardOutput;
   std::filesystem::copy_file(VEXILO_BINARY, "vexilo.exe");
@@ -81,6 +80,8 @@ TEST(StandardOutputTest, OnWindowsSlashQuestionMarkAsksForHelpAndItsExampleRunsI
   ASSERT_NE(commandPrompt, nullptr);
   ProgramOptions shell;
   shell.arguments = {"/c", example};
+  // The answers as Notepad writes them.
+  writeFile("answers.txt", "1\r\n4\r\nin.txt\r\nout.txt\r\n1\r\n");
   writeFile("in.txt", "Attack at dawn!\n");
   const ProgramRun run = runProgram("", 60.0, commandPrompt, shell);
   EXPECT_EQ(run.exitStatus, 0) << example << "\n" << run.standardError;
