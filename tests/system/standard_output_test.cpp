@@ -80,11 +80,12 @@ TEST(StandardOutputTest, OnWindowsSlashQuestionMarkAsksForHelpAndItsExampleRunsI
   ASSERT_NE(commandPrompt, nullptr);
   ProgramOptions shell;
   shell.arguments = {"/c", example};
+  shell.startsPrograms = true;
   // The answers as Notepad writes them.
   writeFile("answers.txt", "1\r\n4\r\nin.txt\r\nout.txt\r\n1\r\n");
   writeFile("in.txt", "Attack at dawn!\n");
   const ProgramRun run = runProgram("", 60.0, commandPrompt, shell);
-  EXPECT_EQ(run.exitStatus, 0) << example << "\n" << run.standardError;
+  EXPECT_EQ(run.exitStatus, 0) << example << "\n" << run.standardOutput << run.standardError;
   // A random setting in an empty folder is setting 0; no letter is enciphered to itself.
   EXPECT_EQ(readFile(registryFile), "0,0,0,1,2,0\n");
   const std::string plain = "Attack at dawn!\n";
