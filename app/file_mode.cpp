@@ -290,7 +290,13 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   out << "enter name of file you wish to encrypt\n";
   std::string inputName;
   // A name that the end of input cuts off was never finished: it is not opened.
-  if (!readTypedWord(in, inputName) || in.eof()) return FileModeOutcome::inputEnded;
+  const TypedFileName typedInput = readTypedFileName(in, inputName);
+  if (typedInput == TypedFileName::ended) return FileModeOutcome::inputEnded;
+  if (typedInput == TypedFileName::unclosed) {
+    reportFileError(err, "cannot open", inputName, ownError(OwnReason::quoteNotClosed));
+    writeUnableToOpenFile(out);
+    return FileModeOutcome::inputUnusable;
+  }
 
   const Result<OpenedFile> input = openFile(inputName, OpenMode::reading);
   const BlockMemory blocks = newBlockMemory();
@@ -314,8 +320,11 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
 
   out << "name of file you want to output encryped file to\n";
   std::string outputName;
-  if (!readTypedWord(in, outputName) || in.eof()) return FileModeOutcome::inputEnded;
-  const Result<OpenFile> output = openOutput(outputName, input->file);
+  const TypedFileName typedOutput = readTypedFileName(in, outputName);
+  if (typedOutput == TypedFileName::ended) return FileModeOutcome::inputEnded;
+  const Result<OpenFile> output = typedOutput == TypedFileName::unclosed
+                                      ? ownError(OwnReason::quoteNotClosed)
+                                      : openOutput(outputName, input->file);
   if (!output) {
     reportFileError(err, "cannot open", outputName, output.error());
     writeUnableToOpenFile(out);

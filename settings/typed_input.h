@@ -18,6 +18,22 @@ inline constexpr std::size_t typedWordLimit = 4096;
 // rest of the word is skipped. Returns false, with failbit set, when no word was there.
 bool readTypedWord(std::istream& in, std::string& word);
 
+// How reading a typed file name ended.
+enum class TypedFileName {
+  taken,     // the name is there
+  unclosed,  // it opened with a double quote that its line does not close: it names no file
+  ended,     // standard input ended before a name was finished
+};
+
+// Reads a file name as typed, after white space: when it begins with a double quote, everything
+// up to the next double quote on the same line, blanks too (`"my letter.txt"` is the name
+// my letter.txt, and `""` the empty name); otherwise one word, as `readTypedWord` reads it. Either
+// way `name` keeps at most its first `typedWordLimit` bytes, and what follows the name stays in
+// `in`. Gives `unclosed`, with `name` holding the quote and the rest of its line (the line end
+// left in `in`), when no double quote follows on the line; `ended` when the input ends before the
+// name is finished: before any name, in a word, or after an opening quote.
+TypedFileName readTypedFileName(std::istream& in, std::string& name);
+
 // Skips the rest of the current line, its line end too. Returns false when `in` had nothing left
 // at all (it has ended), as reading the rest into a string would.
 bool skipRestOfLine(std::istream& in);

@@ -14,6 +14,8 @@ std::string errorText(const Error& error) {
       return "it is the input file";
     case OwnReason::isAStoreFile:
       return "it is a file of the store";
+    case OwnReason::quoteNotClosed:
+      return "its double quote is not closed";
   }
   return systemErrorText(error.number);
 }

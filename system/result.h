@@ -18,6 +18,7 @@ enum class OwnReason : std::uint8_t {
   nameHoldsNul,     // the system would open the name up to the NUL, another file than the one typed
   isTheInputFile,   // file mode's output would empty its input before it is read
   isAStoreFile,     // file mode's output would overwrite the user's keys
+  quoteNotClosed,   // a typed name opened with a double quote that its line does not close
 };
 
 // Why a call failed.
@@ -33,7 +34,7 @@ inline Error ownError(OwnReason reason) { return Error{0, 0, reason}; }
 
 // The reason as the notes say it: the system's wording, glibc's on every system ("No such file or
 // directory"), or the program's own ("not a regular file", "its name holds a NUL byte", "it is the
-// input file", "it is a file of the store").
+// input file", "it is a file of the store", "its double quote is not closed").
 std::string errorText(const Error& error);
 
 // The text of a system's error number alone: glibc's wording, which the Windows files repeat.

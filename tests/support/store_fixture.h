@@ -154,8 +154,9 @@ std::string knownRegistry();
 // Writes the four files of the known store into the working directory.
 void writeKnownStore();
 
-// The example store of the documented session: setting 0 made of rotors 0, 1 and 2, reflector 0
-// and plugboard 0, all drawn at random once.
+// The example store of the documented session and of docs/machine.md, copied from its four files
+// in docs/example-store: setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0, all
+// drawn at random once.
 void writeExampleStore();
 
 // A setting as the registry holds it.
