@@ -6,8 +6,11 @@
 #include "app/main_loop.h"
 #include "settings/registry.h"
 #include "store/component_files.h"
+#include "system/console.h"
 
 namespace vexilo {
+
+HelpSystem thisHelpSystem() { return runsOnWindows() ? HelpSystem::windows : HelpSystem::posix; }
 
 void writeUsage(std::ostream& out, HelpSystem system) {
   const bool windows = system == HelpSystem::windows;

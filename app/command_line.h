@@ -14,14 +14,11 @@ enum class HelpSystem {
   windows,  // Command Prompt; the manual is manual.html or manual.txt beside the program
 };
 
-#ifdef _WIN32
-inline constexpr HelpSystem thisHelpSystem = HelpSystem::windows;
-#else
-inline constexpr HelpSystem thisHelpSystem = HelpSystem::posix;
-#endif
+// The system the program runs on.
+HelpSystem thisHelpSystem();
 
 // Writes the usage text written for the users of `system`.
-void writeUsage(std::ostream& out, HelpSystem system = thisHelpSystem);
+void writeUsage(std::ostream& out, HelpSystem system = thisHelpSystem());
 
 // Runs what the command line `arguments` (the program's name first) ask for and returns the exit
 // status. The first "--help" or "--version" among them (for Windows, "/?" and "-h" count as
@@ -29,7 +26,7 @@ void writeUsage(std::ostream& out, HelpSystem system = thisHelpSystem);
 // reading `in` or touching a file; otherwise a whole session runs (see runVexilo).
 int runCommandLine(std::span<const char* const> arguments, std::istream& in = std::cin,
                    std::ostream& out = std::cout, std::ostream& err = std::cerr,
-                   HelpSystem system = thisHelpSystem);
+                   HelpSystem system = thisHelpSystem());
 
 }  // namespace vexilo
 

@@ -31,6 +31,9 @@ FileHandle standardErrorFile();
 // Whether `file` is a terminal (a console on Windows), where a person watches.
 bool isTerminal(FileHandle file);
 
+// Whether the program runs on Windows, whose users' shells and manual are Windows' own.
+bool runsOnWindows();
+
 }  // namespace vexilo
 
 #endif  // VEXILO_SYSTEM_CONSOLE_H_

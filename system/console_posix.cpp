@@ -18,4 +18,6 @@ FileHandle standardErrorFile() { return STDERR_FILENO; }
 
 bool isTerminal(FileHandle file) { return ::isatty(static_cast<int>(file)) == 1; }
 
+bool runsOnWindows() { return false; }
+
 }  // namespace vexilo

@@ -78,4 +78,6 @@ bool isTerminal(FileHandle file) {
   return ::GetConsoleMode(handleOf(file), &mode) != 0;
 }
 
+bool runsOnWindows() { return true; }
+
 }  // namespace vexilo
