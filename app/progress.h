@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/console.h"
+#include "store/console.h"
 #include "store/file_system.h"
 
 namespace vexilo {

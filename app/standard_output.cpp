@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "app/command_line.h"
-#include "app/console.h"
 #include "app/main_loop.h"
 #include "app/progress.h"
+#include "store/console.h"
 #include "store/file_system.h"
 
 namespace vexilo {

@@ -1,6 +1,7 @@
 # Install rules and the package of a build for Windows: cpack -G ZIP makes
-# vexilo-VERSION-win64.zip, whose folder of the same name holds vexilo.exe, README.md, LICENSE.txt
-# and the manual as plain text, manual.txt, for a user without `man`. Included by
+# vexilo-VERSION-win64.zip, whose folder of the same name holds vexilo.exe, vexilo-break.exe,
+# README.md, LICENSE.txt and the manuals as plain text, manual.txt and vexilo-break-manual.txt, for
+# a user without `man`. Included by
 # cmake/packaging.cmake.
 
 # vexilo.exe carries the project's version and description in its version resource, which
@@ -9,7 +10,7 @@ enable_language(RC)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vexilo.rc.in ${PROJECT_BINARY_DIR}/vexilo.rc @ONLY)
 target_sources(vexilo PRIVATE ${PROJECT_BINARY_DIR}/vexilo.rc)
 
-install(TARGETS vexilo RUNTIME DESTINATION .)
+install(TARGETS vexilo vexilo-break RUNTIME DESTINATION .)
 # cpack installs what the build made and builds nothing itself: the Windows stage builds the
 # program and the test programs it runs, not every target (those of the pseudo-terminal are
 # POSIX's).
@@ -40,6 +41,7 @@ endfunction()
 vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/README.md README.md)
 vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
 vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/man/vexilo.1 manual.txt MANUAL)
+vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/man/vexilo-break.1 vexilo-break-manual.txt MANUAL)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vexilo)

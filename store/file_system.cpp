@@ -71,6 +71,20 @@ bool canNameAFile(const std::string& fileName) {
   return true;
 }
 
+namespace {
+
+// The name before every note; set once, before any thread starts.
+std::string& noteProgramName() {
+  static std::string name = "vexilo";
+  return name;
+}
+
+std::string notePrefix() { return noteProgramName() + ": "; }
+
+}  // namespace
+
+void setNoteProgramName(std::string_view name) { noteProgramName() = std::string(name); }
+
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      int errorNumber) {
   reportFileError(err, what, fileName, errorText(errorNumber));
@@ -78,7 +92,7 @@ void reportFileError(std::ostream& err, std::string_view what, std::string_view 
 
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      std::string_view reason) {
-  std::string line = "vexilo: ";
+  std::string line = notePrefix();
   line.append(what).append(" ");
   for (const char character : fileName) {
     if (character == '\0') {
@@ -93,7 +107,7 @@ void reportFileError(std::ostream& err, std::string_view what, std::string_view 
 }
 
 void reportProblem(std::ostream& err, std::string_view text) {
-  std::string line = "vexilo: ";
+  std::string line = notePrefix();
   line.append(text) += '\n';
   err << line << std::flush;
 }

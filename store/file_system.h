@@ -65,6 +65,10 @@ std::string systemErrorText(int errorNumber);
 // (`nameHoldsNul`) and for an empty one (ENOENT, as the system says of it).
 bool canNameAFile(const std::string& fileName);
 
+// The program named at the start of every note below: "vexilo" unless set otherwise (vexilo-break
+// sets its own name once, before it starts a thread).
+void setNoteProgramName(std::string_view name);
+
 // Writes "vexilo: <what> <fileName>: <reason>" as one line to `err`, e.g.
 // "vexilo: cannot open notes.txt: Permission denied". A NUL byte in the name is shown as "\0".
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,

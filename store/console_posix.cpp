@@ -1,5 +1,5 @@
 // The standard streams on POSIX systems: the bytes as they come and go.
-#include "app/console.h"
+#include "store/console.h"
 
 #include <unistd.h>
 

@@ -2,7 +2,7 @@
 // the system's handles; a console is set to show UTF-8 while the program runs. Input is read as
 // Windows text, from a console with the wide call (so that letters beyond ASCII arrive whole, as
 // UTF-8) and from a pipe or a file as bytes.
-#include "app/console.h"
+#include "store/console.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -3,8 +3,8 @@
 // program writes them.
 //
 // What each system must do is in console_posix.cpp and console_windows.cpp.
-#ifndef VEXILO_APP_CONSOLE_H_
-#define VEXILO_APP_CONSOLE_H_
+#ifndef VEXILO_STORE_CONSOLE_H_
+#define VEXILO_STORE_CONSOLE_H_
 
 #include <streambuf>
 
@@ -32,4 +32,4 @@ bool isTerminal(FileHandle file);
 
 }  // namespace vexilo
 
-#endif  // VEXILO_APP_CONSOLE_H_
+#endif  // VEXILO_STORE_CONSOLE_H_
