@@ -332,6 +332,7 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
                                [&progress](std::uint64_t tried) { progress.update(tried); });
   } else {
     if (store.settings.empty()) return failure(err, "the registry holds no settings to try");
+    resolveSettings(store, threads);
     SearchProgressLine progress(store.settings.size(), "settings", progressTerminal);
     outcome = searchSettings(store, request, english, threads,
                              [&progress](std::uint64_t tried) { progress.update(tried); });
@@ -361,11 +362,8 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
     } else {
       const RegistrySetting& setting = store.settings[static_cast<std::size_t>(candidate.key)];
       line.name = settingIdText(setting.settingId);
-      line.entries = {findComponent(store.plugboards, setting.plugboard),
-                      findComponent(store.rotors, setting.rotor1),
-                      findComponent(store.rotors, setting.rotor2),
-                      findComponent(store.rotors, setting.rotor3),
-                      findComponent(store.reflectors, setting.reflector)};
+      line.entries = {setting.plugboard, setting.rotor1, setting.rotor2, setting.rotor3,
+                      setting.reflector};
     }
     shown.push_back(line);
   }

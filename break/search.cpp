@@ -98,20 +98,6 @@ bool fitsCrib(const CandidateMachine& machine, const Analysis& analysis) {
   return false;
 }
 
-// Asks the memory for the tables of `machine`, without waiting for them.
-void prefetchMachine(const CandidateMachine& machine) {
-  const auto prefetch = [](const void* start, std::size_t size) {
-    const char* bytes = static_cast<const char*>(start);
-    for (std::size_t offset = 0; offset < size; offset += 64) __builtin_prefetch(bytes + offset);
-    __builtin_prefetch(bytes + size - 1);
-  };
-  prefetch(machine.plugboard, sizeof(ByteWiring));
-  prefetch(machine.rotor1, sizeof(RotorTables));
-  prefetch(machine.rotor2, sizeof(RotorTables));
-  prefetch(machine.rotor3, sizeof(RotorTables));
-  prefetch(machine.reflector, sizeof(ByteWiring));
-}
-
 bool ranksBefore(const Candidate& a, const Candidate& b) {
   return a.points != b.points ? a.points > b.points : a.key < b.key;
 }
@@ -162,7 +148,7 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
       std::uint64_t skipped = 0;
       std::int32_t threshold =
           std::max(best.threshold(), sharedThreshold.load(std::memory_order_relaxed));
-      // Machines are found a few keys ahead and their tables asked for, so that the memory
+      // Machines are found some keys ahead and their tables asked for, so that the memory
       // brings them in while earlier machines are scored: the store's tables are far larger than
       // the processor's caches, and a machine's five are anywhere in them.
       std::array<CandidateMachine, lookAhead> ahead{};
@@ -170,7 +156,17 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
       const auto fetch = [&](std::uint64_t key) {
         const std::size_t slot = key % lookAhead;
         found[slot] = key < end && machineOf(key, ahead[slot]);
-        if (found[slot]) prefetchMachine(ahead[slot]);
+        if (!found[slot]) return;
+        // A rotor's tables are one cache line; a 26-byte wiring may cross into a second. (In a
+        // function of their own GCC takes these for a call without effect, and drops them.)
+        const CandidateMachine& machine = ahead[slot];
+        __builtin_prefetch(machine.rotor1);
+        __builtin_prefetch(machine.rotor2);
+        __builtin_prefetch(machine.rotor3);
+        __builtin_prefetch(machine.plugboard);
+        __builtin_prefetch(machine.plugboard->data() + alphabetSize - 1);
+        __builtin_prefetch(machine.reflector);
+        __builtin_prefetch(machine.reflector->data() + alphabetSize - 1);
       };
       for (std::uint64_t key = first; key < first + lookAhead; ++key) fetch(key);
       for (std::uint64_t key = first; key < end; ++key) {
@@ -271,23 +267,45 @@ std::vector<std::int32_t> cribPlacements(const std::vector<std::uint8_t>& letter
   return placements;
 }
 
+void resolveSettings(StoreMachines& store, unsigned threads) {
+  const auto resolve = [&store](std::size_t first, std::size_t end) {
+    for (std::size_t index = first; index < end; ++index) {
+      RegistrySetting& setting = store.settings[index];
+      const std::int32_t plugboard = findComponent(store.plugboards, setting.plugboard);
+      const std::int32_t rotor1 = findComponent(store.rotors, setting.rotor1);
+      const std::int32_t rotor2 = findComponent(store.rotors, setting.rotor2);
+      const std::int32_t rotor3 = findComponent(store.rotors, setting.rotor3);
+      const std::int32_t reflector = findComponent(store.reflectors, setting.reflector);
+      const bool usable = entryUsable(store.plugboards, plugboard) &&
+                          entryUsable(store.rotors, rotor1) && entryUsable(store.rotors, rotor2) &&
+                          entryUsable(store.rotors, rotor3) &&
+                          entryUsable(store.reflectors, reflector);
+      if (usable) {
+        setting = {setting.settingId, plugboard, rotor1, rotor2, rotor3, reflector};
+      } else {
+        setting = {setting.settingId, componentMissing, componentMissing,
+                   componentMissing,  componentMissing, componentMissing};
+      }
+    }
+  };
+  threads = std::max(1u, threads);
+  const std::size_t count = store.settings.size();
+  std::vector<std::thread> others;
+  for (unsigned thread = 1; thread < threads; ++thread) {
+    others.emplace_back(resolve, count * thread / threads, count * (thread + 1) / threads);
+  }
+  resolve(0, count / threads);
+  for (std::thread& other : others) other.join();
+}
+
 bool settingMachine(const StoreMachines& store, std::size_t index, CandidateMachine& machine) {
   const RegistrySetting& setting = store.settings[index];
-  const std::int32_t plugboard = findComponent(store.plugboards, setting.plugboard);
-  const std::int32_t rotor1 = findComponent(store.rotors, setting.rotor1);
-  const std::int32_t rotor2 = findComponent(store.rotors, setting.rotor2);
-  const std::int32_t rotor3 = findComponent(store.rotors, setting.rotor3);
-  const std::int32_t reflector = findComponent(store.reflectors, setting.reflector);
-  if (!entryUsable(store.plugboards, plugboard) || !entryUsable(store.rotors, rotor1) ||
-      !entryUsable(store.rotors, rotor2) || !entryUsable(store.rotors, rotor3) ||
-      !entryUsable(store.reflectors, reflector)) {
-    return false;
-  }
-  machine.plugboard = &store.plugboards.wirings[static_cast<std::size_t>(plugboard)];
-  machine.rotor1 = &store.rotorTables[static_cast<std::size_t>(rotor1)];
-  machine.rotor2 = &store.rotorTables[static_cast<std::size_t>(rotor2)];
-  machine.rotor3 = &store.rotorTables[static_cast<std::size_t>(rotor3)];
-  machine.reflector = &store.reflectors.wirings[static_cast<std::size_t>(reflector)];
+  if (setting.rotor1 == componentMissing) return false;
+  machine.plugboard = &store.plugboards.wirings[static_cast<std::size_t>(setting.plugboard)];
+  machine.rotor1 = &store.rotorTables[static_cast<std::size_t>(setting.rotor1)];
+  machine.rotor2 = &store.rotorTables[static_cast<std::size_t>(setting.rotor2)];
+  machine.rotor3 = &store.rotorTables[static_cast<std::size_t>(setting.rotor3)];
+  machine.reflector = &store.reflectors.wirings[static_cast<std::size_t>(setting.reflector)];
   return true;
 }
 

@@ -61,11 +61,16 @@ struct StoreMachines {
   ComponentList reflectors;
   ComponentList plugboards;
   std::vector<RotorTables> rotorTables;
+  // The registry's settings; after `resolveSettings` their fields hold entries, not IDs.
   std::vector<RegistrySetting> settings;
 };
 
-// The machine of setting `settings[index]`; false when one of its components is not in the store
-// or cannot serve as one.
+// Turns the five component IDs of every setting into their entries in the component lists, on
+// `threads` threads, so that the search reads no index: all five become `componentMissing` when
+// one of the components is not in the store or cannot serve as one.
+void resolveSettings(StoreMachines& store, unsigned threads);
+
+// The machine of setting `settings[index]` after `resolveSettings`; false when it has none.
 bool settingMachine(const StoreMachines& store, std::size_t index, CandidateMachine& machine);
 
 // Every ordered choice of three different usable rotors, a usable reflector and a usable plugboard,
