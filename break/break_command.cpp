@@ -342,6 +342,11 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
              "serve as one\n";
     }
   }
+  if (options.crib) {
+    err << "vexilo-break: " << groupedNumber(outcome.fitCrib) << " of "
+        << groupedNumber(outcome.tried) << (options.components ? " machines" : " settings")
+        << " give '" << *options.crib << "' at one of those places\n";
+  }
   if (outcome.best.empty()) {
     return failure(err, options.crib ? "no machine gives the crib '" + *options.crib + "'"
                                      : "no setting could be tried");

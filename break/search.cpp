@@ -133,6 +133,7 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
   std::atomic<std::uint64_t> nextTurn{0};
   std::atomic<std::uint64_t> tried{0};
   std::atomic<std::uint64_t> notTried{0};
+  std::atomic<std::uint64_t> fitCrib{0};
   // The best threshold any thread has: a machine below it is below the best of that thread alone.
   std::atomic<std::int32_t> sharedThreshold{pruned};
   const bool withCrib = !request.crib.empty();
@@ -146,6 +147,7 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
       if (first >= count) break;
       const std::uint64_t end = std::min(count, first + machinesPerTurn);
       std::uint64_t skipped = 0;
+      std::uint64_t fitting = 0;
       std::int32_t threshold =
           std::max(best.threshold(), sharedThreshold.load(std::memory_order_relaxed));
       // Machines are found some keys ahead and their tables asked for, so that the memory
@@ -178,7 +180,10 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
           ++skipped;
           continue;
         }
-        if (withCrib && !fitsCrib(machine, analysis)) continue;
+        if (withCrib) {
+          if (!fitsCrib(machine, analysis)) continue;
+          ++fitting;
+        }
         const std::int32_t points = scoreMachine(machine, analysis, threshold);
         if (points == pruned) continue;
         best.offer({key, points});
@@ -190,6 +195,7 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
              !sharedThreshold.compare_exchange_weak(shared, best.threshold())) {
       }
       notTried += skipped;
+      fitCrib += fitting;
       const std::uint64_t done = tried.fetch_add(end - first) + (end - first);
       if (thread == 0 && progress) progress(done);
     }
@@ -208,6 +214,7 @@ SearchOutcome search(std::uint64_t count, const MachineOf& machineOf, const Sear
   std::sort(outcome.best.begin(), outcome.best.end(), ranksBefore);
   if (outcome.best.size() > request.top) outcome.best.resize(request.top);
   outcome.notTried = notTried;
+  outcome.fitCrib = fitCrib;
   outcome.tried = count - outcome.notTried;
   return outcome;
 }

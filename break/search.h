@@ -94,6 +94,7 @@ struct SearchOutcome {
   std::vector<Candidate> best;  // best first; ties in order of their keys
   std::uint64_t tried = 0;      // machines tried
   std::uint64_t notTried = 0;   // settings whose components are missing or unusable
+  std::uint64_t fitCrib = 0;    // machines that give the crib, when there is one
 };
 
 // The best `request.top` settings of the registry (the crib's placements fitting, when there is a

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <unordered_set>
 
 #include "settings/registry.h"
@@ -30,6 +31,44 @@ const std::string& storeFileName(StoreFile file) {
       break;
   }
   return registryFileName;
+}
+
+// Reads `line` when it is the plain form that the program writes: an ID of `base` digits and
+// `values.size()` decimal fields, digits only, each within 32 signed bits, and nothing else.
+// False for any other line, which the caller reads field by field, as `vexilo` reads it: this
+// gives the same values for every line it accepts, in a fraction of the time.
+bool readPlainLine(std::string_view line, int base, std::int32_t& id,
+                   std::span<std::int32_t> values) {
+  const char* next = line.data();
+  const char* const end = next + line.size();
+  const auto number = [&](unsigned digitBase, std::int32_t& value) {
+    std::uint64_t magnitude = 0;
+    const char* const start = next;
+    while (next != end && next - start <= 10) {
+      const char character = *next;
+      unsigned digit = 16;
+      if (character >= '0' && character <= '9') {
+        digit = static_cast<unsigned>(character - '0');
+      } else if (digitBase == 16 && character >= 'A' && character <= 'F') {
+        digit = static_cast<unsigned>(character - 'A' + 10);
+      } else if (digitBase == 16 && character >= 'a' && character <= 'f') {
+        digit = static_cast<unsigned>(character - 'a' + 10);
+      }
+      if (digit >= digitBase) break;
+      magnitude = magnitude * digitBase + digit;
+      ++next;
+    }
+    if (next == start || next - start > 10 || magnitude > 0x7FFFFFFF) return false;
+    value = static_cast<std::int32_t>(magnitude);
+    return true;
+  };
+  if (!number(static_cast<unsigned>(base), id)) return false;
+  for (std::int32_t& value : values) {
+    if (next == end || *next != ',') return false;
+    ++next;
+    if (!number(10, value)) return false;
+  }
+  return next == end;
 }
 
 void buildIndex(ComponentList& list) {
@@ -79,7 +118,13 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
   {
     PassedOverLines passedOver(fileName, err);
     const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
-      const std::optional<std::int32_t> id = readLineId(line, 10);
+      std::array<std::int32_t, 1 + alphabetSize> fields{};
+      const std::span<std::int32_t> wanted =
+          plugboard ? std::span(fields) : std::span(fields).subspan(1);
+      std::int32_t plainId = 0;
+      const std::optional<std::string_view> inMemory = line.lineInMemory();
+      const bool plain = inMemory && readPlainLine(*inMemory, 10, plainId, wanted);
+      const std::optional<std::int32_t> id = plain ? plainId : readLineId(line, 10);
       if (!id) {
         passedOver.add(lineNumber, "its ID cannot be read");
         return true;
@@ -87,12 +132,11 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
       // Only the first readable line of an ID is what `vexilo` loads for it.
       const auto seenAt = static_cast<std::size_t>(*id);
       if (seenAt < idSeen.size() ? idSeen[seenAt] : largeIdsSeen.contains(*id)) return true;
-      std::array<std::int32_t, 1 + alphabetSize> fields{};
-      const std::span<std::int32_t> wanted =
-          plugboard ? std::span(fields) : std::span(fields).subspan(1);
-      if (const auto unreadable = readNumberFields(line, wanted)) {
-        passedOver.add(lineNumber, *unreadable);
-        return true;
+      if (!plain) {
+        if (const auto unreadable = readNumberFields(line, wanted)) {
+          passedOver.add(lineNumber, *unreadable);
+          return true;
+        }
       }
       if (seenAt < settingIdLimit) {
         if (seenAt >= idSeen.size()) idSeen.resize(std::max(seenAt + 1, idSeen.size() * 2));
@@ -123,17 +167,22 @@ bool readRegistry(const std::string& directory, std::vector<RegistrySetting>& se
   std::unordered_set<std::int32_t> largeIdsSeen;
   PassedOverLines passedOver(fileName, err);
   const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
-    const std::optional<std::int32_t> id = readLineId(line, 16);
+    std::array<std::int32_t, 5> fields{};
+    std::int32_t plainId = 0;
+    const std::optional<std::string_view> inMemory = line.lineInMemory();
+    const bool plain = inMemory && readPlainLine(*inMemory, 16, plainId, fields);
+    const std::optional<std::int32_t> id = plain ? plainId : readLineId(line, 16);
     if (!id) {
       passedOver.add(lineNumber, "its ID cannot be read");
       return true;
     }
     const auto seenAt = static_cast<std::size_t>(*id);
     if (seenAt < idSeen.size() ? idSeen[seenAt] : largeIdsSeen.contains(*id)) return true;
-    std::array<std::int32_t, 5> fields{};
-    if (const auto unreadable = readNumberFields(line, fields)) {
-      passedOver.add(lineNumber, *unreadable);
-      return true;
+    if (!plain) {
+      if (const auto unreadable = readNumberFields(line, fields)) {
+        passedOver.add(lineNumber, *unreadable);
+        return true;
+      }
     }
     if (seenAt < idSeen.size()) {
       idSeen[seenAt] = true;
