@@ -1,6 +1,7 @@
 #include "break/break_command.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <fstream>

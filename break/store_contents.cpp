@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t denseEntriesPerComponent = 4;
 constexpr std::size_t denseEntriesAlways = 1 << 16;
 
+// IDs below this are marked as seen in a table of bits, larger ones (a damaged file) in a set.
+constexpr std::size_t seenInTable = std::size_t{1} << 20;
+
 const std::string& storeFileName(StoreFile file) {
   switch (file) {
     case StoreFile::rotors:
@@ -138,7 +141,7 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
           return true;
         }
       }
-      if (seenAt < settingIdLimit) {
+      if (seenAt < seenInTable) {
         if (seenAt >= idSeen.size()) idSeen.resize(std::max(seenAt + 1, idSeen.size() * 2));
         idSeen[seenAt] = true;
       } else {
@@ -163,7 +166,7 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
 bool readRegistry(const std::string& directory, std::vector<RegistrySetting>& settings,
                   std::ostream& err) {
   const std::string fileName = storeFilePath(directory, StoreFile::registry);
-  std::vector<bool> idSeen(static_cast<std::size_t>(settingIdLimit) + 1, false);
+  std::vector<bool> idSeen(seenInTable, false);
   std::unordered_set<std::int32_t> largeIdsSeen;
   PassedOverLines passedOver(fileName, err);
   const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {

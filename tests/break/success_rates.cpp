@@ -103,12 +103,14 @@ void measure(const char* title, const RandomStoreShape& shape, unsigned storeSee
 int main() {
   using vexilo::testing::measure;
   measure("The store: 100,000 settings (1,000 rotors, 100 reflectors, 100 plugboards)",
-          {1000, 100, 100, 100000}, 77, {10, 12, 15, 18, 20, 25, 30, 40}, 0, false);
-  measure("A crib of 7 letters, the same store", {1000, 100, 100, 100000}, 78,
-          {7, 8, 10, 12, 15, 20}, 7, false);
-  measure("A crib of 5 letters, the same store", {1000, 100, 100, 100000}, 78, {8, 10, 15, 20}, 5,
+          {1000, 100, 100, 100000}, 77, {8, 10, 12, 15, 18, 20, 25, 30, 40}, 0, false);
+  measure("A crib of 7 letters, the same store", {1000, 100, 100, 100000}, 78, {7, 10, 15, 20}, 7,
           false);
+  measure("A crib of 4 letters, the same store", {1000, 100, 100, 100000}, 78, {6, 8, 10, 15, 20},
+          4, false);
+  measure("A crib of 3 letters, the same store", {1000, 100, 100, 100000}, 78, {5, 8, 10, 15, 20},
+          3, false);
   measure("--components: 20 rotors, 5 reflectors, 10 plugboards (342,000 machines)", {20, 5, 10, 0},
-          79, {15, 20, 25, 30, 40, 60}, 0, true);
+          79, {10, 15, 20, 25, 30, 40, 60}, 0, true);
   return 0;
 }
