@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -256,6 +257,27 @@ bool readStore(const Options& options, StoreMachines& store, std::ostream& err) 
   return true;
 }
 
+// Notes the components of `list` (of the kind named `kinds`) that have the wiring of an earlier
+// one: machines that differ only there give one text, and tie.
+void noteSameWirings(const ComponentList& list, std::string_view kinds, std::ostream& err) {
+  std::map<std::string_view, std::vector<std::int32_t>> idsOfWiring;
+  for (std::size_t entry = 0; entry < list.wirings.size(); ++entry) {
+    if (!list.usable[entry]) continue;
+    const auto& wiring = list.wirings[entry];
+    const std::string_view bytes(reinterpret_cast<const char*>(wiring.data()), wiring.size());
+    idsOfWiring[bytes].push_back(list.ids[entry]);
+  }
+  for (const auto& [wiring, ids] : idsOfWiring) {
+    if (ids.size() < 2) continue;
+    std::string named;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      named += (i == 0 ? "" : i + 1 == ids.size() ? " and " : ", ") + std::to_string(ids[i]);
+    }
+    err << "vexilo-break: " << kinds << ' ' << named
+        << " have one wiring: machines that differ only there give one text\n";
+  }
+}
+
 }  // namespace
 
 int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostream& out,
@@ -328,6 +350,9 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
     }
     err << "vexilo-break: " << groupedNumber(choices.count) << " choices of components to try ("
         << kinds << ")\n";
+    noteSameWirings(store.plugboards, "plugboards", err);
+    noteSameWirings(store.rotors, "rotors", err);
+    noteSameWirings(store.reflectors, "reflectors", err);
     SearchProgressLine progress(choices.count, "machines", progressTerminal);
     outcome = searchComponents(store, choices, request, english, threads,
                                [&progress](std::uint64_t tried) { progress.update(tried); });
