@@ -87,8 +87,9 @@ inline std::uint8_t encipherLetter(const CandidateMachine& machine, std::uint8_t
   return (*machine.plugboard)[g];
 }
 
-// Rotors 2 and 3 and the reflector while rotors 2 and 3 stand still (for 26 letters at a time):
-// entry x is where a signal that leaves rotor 1 at x comes back to it.
+// Rotors 2 and 3, the reflector and rotor 1's wiring on the way back, while rotors 2 and 3 stand
+// still (for 26 letters at a time): entry x is, for a signal that leaves rotor 1's wiring at x, the
+// index at which it comes back out of that wiring, before rotor 1's turn is added.
 using MiddleMap = std::array<std::uint8_t, alphabetSize>;
 
 inline MiddleMap middleMap(const CandidateMachine& machine, std::uint8_t rotor2Step,
@@ -100,7 +101,7 @@ inline MiddleMap middleMap(const CandidateMachine& machine, std::uint8_t rotor2S
     const std::uint8_t c = machine.rotor3->forward[turnBack(b, rotor3Step)];
     const std::uint8_t d = (*machine.reflector)[c];
     const std::uint32_t e = turnOn(machine.rotor3->backward[d], rotor3Step);
-    middle[x] = static_cast<std::uint8_t>(turnOn(machine.rotor2->backward[e], rotor2Step));
+    middle[x] = machine.rotor1->backward[turnOn(machine.rotor2->backward[e], rotor2Step)];
   }
   return middle;
 }
@@ -110,7 +111,7 @@ inline std::uint8_t encipherLetterThrough(const CandidateMachine& machine, const
                                           std::uint8_t letter, std::uint8_t rotor1Step) {
   const std::uint8_t in = (*machine.plugboard)[letter];
   const std::uint8_t a = machine.rotor1->forward[turnBack(in, rotor1Step)];
-  const std::uint32_t g = turnOn(machine.rotor1->backward[middle[a]], rotor1Step);
+  const std::uint32_t g = turnOn(middle[a], rotor1Step);
   return (*machine.plugboard)[g];
 }
 
