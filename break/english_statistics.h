@@ -1,6 +1,7 @@
-// How much a text reads like English: the log probability of each group of four letters, counted
-// from an English text that is in the public domain (break/english_quadgrams.txt says which; the
-// counts are built into the program, so it needs no data file when it runs).
+// How much a text reads like English: the log probability of each group of four letters. The
+// counts, break/english_quadgrams.txt, were made by break/make_english_statistics.sh from "The
+// Devil's Dictionary" by Ambrose Bierce (1911, in the public domain), as Debian's package
+// dict-devil ships it; they are built into the program, which needs no data file when it runs.
 #ifndef VEXILO_BREAK_ENGLISH_STATISTICS_H_
 #define VEXILO_BREAK_ENGLISH_STATISTICS_H_
 
