@@ -18,6 +18,7 @@
 #include "break/search.h"
 #include "break/search_progress.h"
 #include "break/store_contents.h"
+#include "core/letter.h"
 #include "core/text_cipher.h"
 
 namespace vexilo {
@@ -142,13 +143,42 @@ std::optional<int> parseArguments(std::span<const char* const> arguments, Option
   return std::nullopt;
 }
 
-// The whole of `fileName` ("-": `in`) into `text`; false, with a note, when it cannot be read.
-bool readCiphertext(const std::string& fileName, std::istream& in, std::string& text,
-                    std::ostream& err) {
+// What the search and the shown lines read of the ciphertext: its first `analysedLetterLimit`
+// letters and its first `shownTextLength` bytes. A file is read no further than that, so a
+// ciphertext of any size costs the same memory.
+struct CiphertextHead {
+  std::vector<std::uint8_t> letters;
+  std::string start;
+  bool empty = true;
+};
+
+// Adds `bytes` to `head`; true once it holds all it can.
+bool addToHead(std::string_view bytes, CiphertextHead& head) {
+  head.empty = head.empty && bytes.empty();
+  for (const char character : bytes) {
+    if (head.start.size() < shownTextLength) head.start += character;
+    const std::int32_t index = letterIndex(character);
+    if (index >= 0 && head.letters.size() < analysedLetterLimit) {
+      head.letters.push_back(static_cast<std::uint8_t>(index));
+    }
+    if (head.letters.size() == analysedLetterLimit && head.start.size() == shownTextLength) {
+      return true;
+    }
+  }
+  return false;
+}
+
+constexpr std::size_t ciphertextBlockSize = std::size_t{1} << 20;
+
+// Reads the head of `fileName`, or for "-" the whole of `in` into `standardInput` (which cannot
+// be read twice) and its head; false, with a note, when it cannot be read.
+bool readCiphertextHead(const std::string& fileName, std::istream& in, std::string& standardInput,
+                        CiphertextHead& head, std::ostream& err) {
   if (fileName == "-") {
     std::ostringstream whole;
     whole << in.rdbuf();
-    text = whole.str();
+    standardInput = whole.str();
+    addToHead(standardInput, head);
     return true;
   }
   const FileDescriptor file = openFile(fileName);
@@ -156,16 +186,57 @@ bool readCiphertext(const std::string& fileName, std::istream& in, std::string& 
     reportFileError(err, "cannot open", fileName, errno);
     return false;
   }
-  char buffer[1 << 16];
+  std::vector<char> buffer(ciphertextBlockSize);
   for (;;) {
-    const std::int64_t count = readSome(file.get(), buffer, sizeof buffer);
+    const std::int64_t count = readSome(file.get(), buffer.data(), buffer.size());
     if (count == 0) return true;
     if (count < 0) {
       reportFileError(err, "cannot read", fileName, errno);
       return false;
     }
-    text.append(buffer, static_cast<std::size_t>(count));
+    if (addToHead(std::string_view(buffer.data(), static_cast<std::size_t>(count)), head)) {
+      return true;
+    }
   }
+}
+
+// Writes the whole ciphertext enciphered again by `machine` from its start to `outName`, a block
+// at a time; false, with a note, when it cannot be read or written.
+bool writeDeciphered(const std::string& fileName, const std::string& standardInput, Machine machine,
+                     const std::string& outName, std::ostream& err) {
+  std::ofstream out(outName, std::ios::binary | std::ios::trunc);
+  CipherTableCache cache;
+  std::string deciphered;
+  std::ostringstream noFailures;
+  if (fileName == "-") {
+    encipherText(machine, cache, standardInput, deciphered, noFailures);
+    out << deciphered;
+  } else {
+    const FileDescriptor file = openFile(fileName);
+    if (!file.isOpen()) {
+      reportFileError(err, "cannot open", fileName, errno);
+      return false;
+    }
+    std::vector<char> buffer(ciphertextBlockSize);
+    for (;;) {
+      const std::int64_t count = readSome(file.get(), buffer.data(), buffer.size());
+      if (count == 0) break;
+      if (count < 0) {
+        reportFileError(err, "cannot read", fileName, errno);
+        return false;
+      }
+      deciphered.clear();
+      encipherText(machine, cache, std::string_view(buffer.data(), static_cast<std::size_t>(count)),
+                   deciphered, noFailures);
+      out << deciphered;
+    }
+  }
+  out.close();
+  if (!out) {
+    failure(err, "cannot write " + outName);
+    return false;
+  }
+  return true;
 }
 
 std::string settingIdText(std::int32_t settingId) {
@@ -195,7 +266,7 @@ Machine machineOf(const StoreMachines& store, const std::array<std::int32_t, 5>&
 std::string shownText(Machine machine, std::string_view text) {
   std::string deciphered;
   std::ostringstream noFailures;
-  encipherTextLetterByLetter(machine, text.substr(0, shownTextLength), deciphered, noFailures);
+  encipherTextLetterByLetter(machine, text, deciphered, noFailures);
   for (char& character : deciphered) {
     const auto byte = static_cast<unsigned char>(character);
     if (byte < 0x20 || byte == 0x7F) character = ' ';
@@ -297,13 +368,16 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
   Options options;
   if (const std::optional<int> status = parseArguments(arguments, options, err)) return *status;
 
-  std::string text;
-  if (!readCiphertext(options.ciphertextFile, in, text, err)) return breakFailed;
+  std::string standardInput;
+  CiphertextHead head;
+  if (!readCiphertextHead(options.ciphertextFile, in, standardInput, head, err)) {
+    return breakFailed;
+  }
   const std::string shownName =
       options.ciphertextFile == "-" ? "standard input" : options.ciphertextFile;
-  if (text.empty()) return failure(err, shownName + " is empty: there is nothing to break");
+  if (head.empty) return failure(err, shownName + " is empty: there is nothing to break");
   SearchRequest request;
-  request.letters = analysedLetters(text);
+  request.letters = head.letters;
   request.top = options.top;
   if (request.letters.empty()) {
     return failure(err, shownName + " holds no letters: there is nothing to break");
@@ -404,21 +478,15 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
     char score[32];
     std::snprintf(score, sizeof score, "%8.1f", static_cast<double>(line.score));
     out << line.name << std::string(nameWidth - line.name.size(), ' ') << ' ' << score << "  "
-        << shownText(machineOf(store, line.entries), text) << '\n';
+        << shownText(machineOf(store, line.entries), head.start) << '\n';
   }
   out.flush();
   if (!out) return failure(err, "cannot write standard output");
 
-  if (options.decipherFile) {
-    Machine machine = machineOf(store, shown.front().entries);
-    CipherTableCache cache;
-    std::string deciphered;
-    std::ostringstream noFailures;
-    encipherText(machine, cache, text, deciphered, noFailures);
-    std::ofstream file(*options.decipherFile, std::ios::binary | std::ios::trunc);
-    file << deciphered;
-    file.close();
-    if (!file) return failure(err, "cannot write " + *options.decipherFile);
+  if (options.decipherFile &&
+      !writeDeciphered(options.ciphertextFile, standardInput,
+                       machineOf(store, shown.front().entries), *options.decipherFile, err)) {
+    return breakFailed;
   }
   return breakSucceeded;
 }

@@ -240,16 +240,6 @@ bool multiply(std::uint64_t& a, std::uint64_t b) {
 
 }  // namespace
 
-std::vector<std::uint8_t> analysedLetters(std::string_view text) {
-  std::vector<std::uint8_t> letters;
-  for (const char character : text) {
-    if (letters.size() == analysedLetterLimit) break;
-    const std::int32_t index = letterIndex(character);
-    if (index >= 0) letters.push_back(static_cast<std::uint8_t>(index));
-  }
-  return letters;
-}
-
 std::vector<std::uint8_t> wordLetters(std::string_view word) {
   std::vector<std::uint8_t> letters;
   for (const char character : word) {

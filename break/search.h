@@ -21,10 +21,6 @@ namespace vexilo {
 // enough for any statistics, and all within the first 676 letters, before rotor 3 first turns.
 inline constexpr std::size_t analysedLetterLimit = 300;
 
-// The letter indices of the first `analysedLetterLimit` letters of `text`; other bytes are passed
-// over, as the machine passes them through.
-std::vector<std::uint8_t> analysedLetters(std::string_view text);
-
 // The letter indices of `word`, or an empty vector when it holds anything but the letters a to z in
 // either case.
 std::vector<std::uint8_t> wordLetters(std::string_view word);
