@@ -103,8 +103,8 @@ vexilo_zip_place(README.md README.html)
 vexilo_install_windows_page(docs/machine.md docs/machine.html)
 vexilo_install_windows_page(docs/store.md docs/store.html)
 vexilo_install_windows_files(docs/signal-path.svg docs/signal-path-after-one-step.svg
-  docs/example-store/ExistingRotorSettings26.txt docs/example-store/ExistingReflectorSettings26.txt
-  docs/example-store/ExistingPlugBoardSettings26.txt docs/example-store/initalSettings26.txt)
+  docs/data/example-store/ExistingRotorSettings26.txt docs/data/example-store/ExistingReflectorSettings26.txt
+  docs/data/example-store/ExistingPlugBoardSettings26.txt docs/data/example-store/initalSettings26.txt)
 vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
 
 set(CPACK_GENERATOR ZIP)
