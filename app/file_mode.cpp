@@ -175,7 +175,13 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
   out << "enter name of file you wish to encrypt\n";
   std::string inputfile;
   // A name that the end of input cuts off was never finished: it is not opened.
-  if (!readTypedWord(in, inputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  const TypedFileName typedInput = readTypedFileName(in, inputfile);
+  if (typedInput == TypedFileName::ended) return FileModeOutcome::inputEnded;
+  if (typedInput == TypedFileName::unclosed) {
+    reportFileError(err, "cannot open", inputfile, unclosedQuoteReason);
+    writeUnableToOpenFile(out);
+    return FileModeOutcome::inputUnusable;
+  }
 
   const FileDescriptor fin = openFile(inputfile);
   const BlockMemory blocks = newBlockMemory();
@@ -199,7 +205,11 @@ FileModeOutcome runFileMode(Machine& machine, CipherTableCache& cipherTable, std
 
   out << "name of file you want to output encryped file to\n";
   std::string outputfile;
-  if (!readTypedWord(in, outputfile) || in.eof()) return FileModeOutcome::inputEnded;
+  const TypedFileName typedOutput = readTypedFileName(in, outputfile);
+  if (typedOutput == TypedFileName::ended) return FileModeOutcome::inputEnded;
+  if (typedOutput == TypedFileName::unclosed) {
+    return refuseOutput(outputfile, unclosedQuoteReason, out, err);
+  }
   // The output is judged before it is opened, so that a file of the store not made yet is not made
   // by the open; and after, by the file the system opened, should the name lead elsewhere by then.
   // It is emptied only once it has passed.

@@ -21,8 +21,9 @@ enum class FileModeOutcome {
 // (truncated first), stepping `machine`; a machine that keeps its invariants goes through the
 // table in `cipherTable`, on two threads, and a broken one letter by letter, with its failure
 // lines on `out` as they arise. Every output line ends in a line end, the last one too, unless
-// reading the input failed part-way. A file name longer than `typedWordLimit` bytes is taken as
-// its first ones.
+// reading the input failed part-way. A name is typed as `readTypedFileName` reads it: one word,
+// or in double quotes when it holds blanks; one longer than `typedWordLimit` bytes is taken as its
+// first ones, and one whose double quote is not closed on its line is a name that cannot be opened.
 // Writes "unable to open file" to `out` when the input cannot be opened or read, and when the
 // output cannot be opened or is the input file itself or a file of the store, which are never
 // changed; a name with a NUL byte in it opens nothing. After a write error no more of the input is

@@ -87,7 +87,8 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
   std::int32_t R3 = 0;
   std::int32_t REF = 0;
   std::int32_t PB = 0;
-  if (!setupDialogue(ID, R1, R2, R3, REF, PB, in, out, err)) return 0;
+  const SetupOutcome setup = setupDialogue(ID, R1, R2, R3, REF, PB, in, out, err);
+  if (setup == SetupOutcome::inputEnded) return 0;
 
   Machine machine;
   // The table of all the machine's positions, built at the first text that line or file mode
@@ -101,9 +102,10 @@ int runVexilo(std::istream& in, std::ostream& out, std::ostream& err) {
   showWiring(machine.rotor1, machine.rotor2, machine.rotor3, machine.reflector, machine.plugboard,
              out);
 
-  // A script that typed its answers learns from the status that a file was not enciphered whole:
-  // 1 once file mode could not write its output, at whichever end the session comes to.
-  int status = 0;
+  // A script that typed its answers learns from the status that something was lost: 1 once file
+  // mode could not write its output, or when the new setting in use could not be stored (its ID
+  // names nothing), at whichever end the session comes to.
+  int status = setup == SetupOutcome::settingUnstored ? 1 : 0;
   bool firstPass = true;
   for (;;) {
     if (!firstPass) {

@@ -20,10 +20,25 @@ DescriptorOutputBuffer::DescriptorOutputBuffer(FileHandle file) : file_(file) {
 
 DescriptorOutputBuffer::~DescriptorOutputBuffer() { flushBuffer(); }
 
+namespace {
+
+// Ends the program at once with status 1, having said why on standard error: the rest of the
+// session's output would be lost too, and reading on, an endless input would never end. Whatever
+// the disposition of SIGPIPE, and on every system, a closed pipe ends the program here.
+[[noreturn]] void endAfterWriteError(int errorNumber) {
+  clearShownProgress();
+  reportProblem(std::cerr, "write error on standard output: " + errorText(errorNumber));
+  std::_Exit(1);
+}
+
+}  // namespace
+
 void DescriptorOutputBuffer::flushBuffer() {
   const std::string_view held(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-  if (!held.empty() && writeError_ == 0 && !writeAll(file_, held)) writeError_ = errno;
+  // Emptied first: the end after a failed write (and the end when memory runs out, which flushes)
+  // finds nothing left to write.
   setp(buffer_.data(), buffer_.data() + buffer_.size());
+  if (!held.empty() && !writeAll(file_, held)) endAfterWriteError(errno);
 }
 
 DescriptorOutputBuffer::int_type DescriptorOutputBuffer::overflow(int_type character) {
@@ -44,9 +59,8 @@ std::streamsize DescriptorOutputBuffer::xsputn(const char* text, std::streamsize
   }
   // A text larger than the room left goes out at once, after what is held.
   flushBuffer();
-  if (writeError_ == 0 &&
-      !writeAll(file_, std::string_view(text, static_cast<std::size_t>(count)))) {
-    writeError_ = errno;
+  if (!writeAll(file_, std::string_view(text, static_cast<std::size_t>(count)))) {
+    endAfterWriteError(errno);
   }
   return count;
 }
@@ -96,11 +110,7 @@ int runOnStandardStreams(std::span<const char* const> arguments) {
   out.flush();
   std::cerr.tie(nullptr);
   sessionOutput = nullptr;
-  const int writeError = outputBuffer.writeError();
-  // A closed pipe gets here only when the caller ignores its signal: then it is an error too.
-  if (writeError == 0) return status;
-  reportProblem(std::cerr, "write error on standard output: " + errorText(writeError));
-  return 1;
+  return status;
 }
 
 }  // namespace vexilo

@@ -13,17 +13,15 @@
 
 namespace vexilo {
 
-// Buffers what is written and passes it to `file` when full, when flushed and when it goes. After
-// the first failed write the rest is dropped; the stream using it does not go bad.
+// Buffers what is written and passes it to `file` when full, when flushed and when it goes. The
+// first failed write ends the program at once with status 1 and a note on standard error naming
+// the reason ("write error on standard output: ...").
 class DescriptorOutputBuffer : public std::streambuf {
  public:
   explicit DescriptorOutputBuffer(FileHandle file);
   ~DescriptorOutputBuffer() override;
   DescriptorOutputBuffer(const DescriptorOutputBuffer&) = delete;
   DescriptorOutputBuffer& operator=(const DescriptorOutputBuffer&) = delete;
-
-  // The error number of the first failed write, 0 while none failed.
-  int writeError() const { return writeError_; }
 
  protected:
   int_type overflow(int_type character) override;
@@ -34,15 +32,14 @@ class DescriptorOutputBuffer : public std::streambuf {
   void flushBuffer();
 
   FileHandle file_;
-  int writeError_ = 0;
   std::array<char, 1 << 16> buffer_{};
 };
 
 // Runs what the command line `arguments` ask for (see runCommandLine) on the process's standard
-// streams (see console.h) and returns its exit status, or 1 when standard output could not be
-// written, which is then said on standard error. A closed pipe ends the program by its signal as
-// usual on POSIX systems; where the caller ignores that signal, and on Windows, it is a write
-// error like any other. When memory runs out the program
+// streams (see console.h) and returns its exit status. When standard output cannot be written the
+// program ends at once with status 1, which is said on standard error. A closed pipe ends the
+// program by its signal as usual on POSIX systems; where the caller ignores that signal, and on
+// Windows, it is a write error like any other. When memory runs out the program
 // ends at once with "vexilo: out of memory" on standard error and status 1, having flushed what it
 // had written.
 int runOnStandardStreams(std::span<const char* const> arguments);

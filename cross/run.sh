@@ -27,8 +27,9 @@ packages=(cmake make)
 for target in "${targets[@]}"; do
   [[ -n "${triple[$target]:-}" ]] || { echo "cross/run.sh: unknown target $target" >&2; exit 2; }
   if [[ $target == windows ]]; then
-    # GoogleTest is built from Debian's sources; groff formats the package's manual.
-    packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest groff-base)
+    # GoogleTest is built from Debian's sources; groff formats the package's manual as text,
+    # mandoc as a page, and pandoc makes the pages of the Markdown documents.
+    packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest groff-base mandoc pandoc)
     continue
   fi
   packages+=(qemu-user "g++-${triple[$target]}" "libgtest-dev:${debian[$target]}"

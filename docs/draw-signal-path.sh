@@ -1,20 +1,25 @@
 #!/bin/sh
 # Draws docs/signal-path.svg, the path of one letter through the machine, from the program's own
-# output. The built program runs in a fresh temporary directory on a store written here (setting
-# 0 of the example store, the same four lines that writeExampleStore() in
-# tests/support/store_fixture.cpp writes for the manual page's trace), with the answers 2, 0
-# (setting 0), 2 (descriptive mode), the letter a, - and 1 (exit). The wiring table it prints at
-# start and the trace of the letter are read back, checked against each other, and drawn.
+# output, and with --after-one-step docs/signal-path-after-one-step.svg, the path of the same
+# letter typed a second time, after rotor 1 has stepped once. The built program runs in a fresh
+# temporary directory on a copy of the example store in docs/data/example-store (which the manual
+# page's trace uses too), with the answers 2, 0 (setting 0), 2 (descriptive mode), the letter a
+# (twice after one step), - and 1 (exit). The wiring table it prints at start and the trace of
+# the letter are read back, checked against each other, and drawn. After one step rotor 1's
+# columns of the table are those of the rotor turned one place (each letter takes the wire of the
+# letter before it, a that of z), and the trace must agree with them.
 #
-#   sh docs/draw-signal-path.sh VEXILO                  the SVG to standard output
-#   sh docs/draw-signal-path.sh VEXILO FILE             the SVG into FILE
-#   sh docs/draw-signal-path.sh VEXILO --check FILE     status 1 and a diff when FILE is not
-#                                                       what the program draws now
+#   sh docs/draw-signal-path.sh [--after-one-step] VEXILO                the SVG to standard output
+#   sh docs/draw-signal-path.sh [--after-one-step] VEXILO FILE           the SVG into FILE
+#   sh docs/draw-signal-path.sh [--after-one-step] VEXILO --check FILE   status 1 and a diff when
+#                                                         FILE is not what the program draws now
 #
 # VEXILO is the built program, e.g. build/vexilo. Needs only POSIX sh, awk and diff.
 set -eu
 
-usage="usage: sh docs/draw-signal-path.sh VEXILO [FILE | --check FILE]"
+usage="usage: sh docs/draw-signal-path.sh [--after-one-step] VEXILO [FILE | --check FILE]"
+steps=0
+if [ "${1:-}" = --after-one-step ]; then steps=1; shift; fi
 [ $# -ge 1 ] && [ $# -le 3 ] || { echo "$usage" >&2; exit 2; }
 program=$1
 check=false
@@ -26,6 +31,7 @@ esac
 case $program in /*) ;; *) program=$(pwd)/$program ;; esac
 [ -x "$program" ] || { echo "draw-signal-path.sh: $program is not a program" >&2; exit 2; }
 
+store=$(cd "$(dirname "$0")/data/example-store" && pwd)
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,22 +39,13 @@ trap 'exit 1' HUP INT TERM
 
 (
   cd "$work"
-  cat > ExistingRotorSettings26.txt <<'EOF'
-0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15
-1,21,7,6,19,10,23,4,15,24,8,20,18,1,9,2,16,14,25,17,22,12,11,13,0,5,3
-2,6,10,16,21,7,8,11,2,25,15,1,5,22,0,17,9,12,13,4,3,19,14,23,18,20,24
-EOF
-  cat > ExistingReflectorSettings26.txt <<'EOF'
-0,6,3,5,1,10,2,0,9,13,7,4,24,18,8,15,14,22,23,12,20,19,25,16,17,11,21
-EOF
-  cat > ExistingPlugBoardSettings26.txt <<'EOF'
-0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8
-EOF
-  echo '0,0,0,1,2,0' > initalSettings26.txt
-  printf '2\n0\n2\na\n-\n1\n' | "$program" > session.txt
+  cp "$store/ExistingRotorSettings26.txt" "$store/ExistingReflectorSettings26.txt" \
+     "$store/ExistingPlugBoardSettings26.txt" "$store/initalSettings26.txt" .
+  if [ "$steps" = 1 ]; then letters='a\na'; else letters='a'; fi
+  printf "2\\n0\\n2\\n$letters\\n-\\n1\\n" | "$program" > session.txt
 ) || { echo "draw-signal-path.sh: $program failed" >&2; exit 1; }
 
-awk '
+awk -v steps="$steps" '
 function fail(message) { print "draw-signal-path.sh: " message | "cat >&2"; failed = 1; exit 1 }
 function indexOf(letter) { return index(letters, letter) - 1 }
 function letterAt(i) { return substr(letters, i + 1, 1) }
@@ -96,8 +93,9 @@ tableRow >= 0 {
   next
 }
 
-# The trace: "LETTER INDEX --Plugboard-> N --Rotor1-> N ... == encrypted letter LETTER".
-!traceRead && / --Plugboard-> / {
+# The trace: "LETTER INDEX --Plugboard-> N --Rotor1-> N ... == encrypted letter LETTER"; after
+# one step, the second one.
+!traceRead && / --Plugboard-> / && tracesPassed++ == steps {
   for (first = 1; $first != label[1]; ++first) ;
   if (first < 3 || NF != first + 21 ||
       $(first + 18) " " $(first + 19) " " $(first + 20) != "== encrypted letter")
@@ -124,6 +122,15 @@ END {
     path[stage] += 0
   }
   if (indexOf(input) != path[0] || letterAt(path[9]) != output) fail("trace ends disagree")
+  # Rotor 1 after one step: each letter takes the wire of the letter before it, and its reverse
+  # column follows.
+  if (steps == 1) {
+    for (i = 0; i < 26; ++i) start[i] = wiring[2, i]
+    for (i = 0; i < 26; ++i) {
+      wiring[2, i] = start[(i + 25) % 26]
+      wiring[8, wiring[2, i]] = i
+    }
+  }
   for (stage = 1; stage <= 9; ++stage) {
     if (wiring[stage, path[stage - 1]] != path[stage])
       fail("stage " stage " of the trace disagrees with the wiring table")
@@ -142,7 +149,8 @@ END {
          width, height, width, height
   print "  <!-- Drawn by docs/draw-signal-path.sh from the output of vexilo;" \
         " draw it again, do not edit it. -->"
-  print "  <title>The path of the letter " input " through setting 0:" \
+  when = steps == 1 ? " after one step" : ""
+  print "  <title>The path of the letter " input " through setting 0" when ":" \
         " it enciphers to " output "</title>"
   print "  <style>"
   print "    text { font-size: 14px; fill: #222; }"
@@ -172,9 +180,16 @@ END {
   print "  </defs>"
   printf "  <rect width=\"%d\" height=\"%d\" fill=\"#fff\"/>\n", width, height
 
-  text(20, 32, "title", "The path of one letter: " input " goes in, " output " comes out")
-  text(20, 58, "", "Setting 0 of the example store at its start position, drawn from the " \
-       "wiring table and the trace that vexilo prints.")
+  if (steps == 1) {
+    text(20, 32, "title", "The same letter after one step: " input " goes in, " output \
+         " comes out")
+    text(20, 58, "", "Setting 0 of the example store after one letter (rotor 1 turned one " \
+         "place), drawn from what vexilo prints.")
+  } else {
+    text(20, 32, "title", "The path of one letter: " input " goes in, " output " comes out")
+    text(20, 58, "", "Setting 0 of the example store at its start position, drawn from the " \
+         "wiring table and the trace that vexilo prints.")
+  }
   printf "  <line class=\"forward\" x1=\"20\" y1=\"82\" x2=\"60\" y2=\"82\"/>\n"
   text(70, 87, "", "there: plugboard, rotors 1, 2, 3, to the reflector")
   printf "  <line class=\"back\" x1=\"470\" y1=\"82\" x2=\"510\" y2=\"82\"/>\n"

@@ -25,7 +25,7 @@ std::int32_t following(std::int32_t id) {
 
 }  // namespace
 
-void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+bool createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
                           std::int32_t& REF, std::int32_t& PB, std::ostream& out,
                           std::ostream& err) {
   std::random_device rd;
@@ -39,15 +39,20 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   const std::int32_t pbNext = nextPlugboardId(out, err);
   const std::int32_t settingNext = nextSettingId(out, err);
 
-  const std::int32_t picked =
+  std::int32_t picked =
       drawUpTo(goodRandom, settingNext == settingIdLimit ? settingNext - 1 : settingNext);
+  if (picked == settingNext) {
+    picked = unheldId(registryFileName, settingNext, err);
+    // With every ID up to FFFFE held, no new setting can be made: a stored one serves.
+    if (picked >= settingIdLimit) picked = drawUpTo(goodRandom, settingNext - 1);
+  }
   char settingIdToUse[20];
   std::snprintf(settingIdToUse, sizeof settingIdToUse, "%X", static_cast<unsigned>(picked));
   ID = settingIdToUse;
 
-  if (picked != settingNext) {
+  if (picked < settingNext) {
     lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
-    return;
+    return true;
   }
 
   // The first new component that its file did not take; the setting is stored only without one.
@@ -73,30 +78,35 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   };
   REF = drawUpTo(goodRandom, refNext);
   if (REF == refNext) {
+    REF = unheldId(reflectorFileName, REF, err);
     stored(setupReflector(tempReflector, REF, true, out, err), "reflector", REF, reflectorFileName);
   }
   PB = drawUpTo(goodRandom, pbNext);
   if (PB == pbNext) {
+    PB = unheldId(plugboardFileName, PB, err);
     const std::int32_t cables = drawUpTo(goodRandom, maximumCableCount);
     stored(setupPlugboard(tempPlugboard, PB, cables, true, out, err), "plugboard", PB,
            plugboardFileName);
   }
   R1 = drawUpTo(goodRandom, rotorNext);
   if (R1 == rotorNext) {
+    R1 = unheldId(rotorFileName, R1, err);
     storeNewRotor(R1);
-    rotorNext = following(rotorNext);
+    rotorNext = following(R1);
   }
   do {
     R2 = drawUpTo(goodRandom, rotorNext);
   } while (R2 == R1);
   if (R2 == rotorNext) {
+    R2 = unheldId(rotorFileName, R2, err);
     storeNewRotor(R2);
-    rotorNext = following(rotorNext);
+    rotorNext = following(R2);
   }
   do {
     R3 = drawUpTo(goodRandom, rotorNext);
   } while (R3 == R1 || R3 == R2);
   if (R3 == rotorNext) {
+    R3 = unheldId(rotorFileName, R3, err);
     storeNewRotor(R3);
   }
 
@@ -104,12 +114,14 @@ void createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
   // enciphered with again; the run still uses the setting, as when the registry cannot be written.
   if (!missingComponent.empty()) {
     reportProblem(err, "setting " + ID + " was not stored: " + missingComponent);
-    return;
+    return false;
   }
   const std::string formatted = ID + ',' + std::to_string(PB) + ',' + std::to_string(R1) + ',' +
                                 std::to_string(R2) + ',' + std::to_string(R3) + ',' +
                                 std::to_string(REF) + '\n';
-  if (!appendLine(registryFileName, formatted, err)) writeUnableToOpenFile(out);
+  if (appendLine(registryFileName, formatted, err)) return true;
+  writeUnableToOpenFile(out);
+  return false;
 }
 
 }  // namespace vexilo

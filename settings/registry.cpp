@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "store/component_files.h"
 #include "store/file_location.h"
@@ -15,6 +16,14 @@ namespace vexilo {
 namespace {
 
 constexpr std::size_t registryFieldCount = 6;
+
+bool equalInAnyCase(std::string_view first, std::string_view second) {
+  const auto lower = [](char letter) {
+    return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+  };
+  return std::equal(first.begin(), first.end(), second.begin(), second.end(),
+                    [&](char a, char b) { return lower(a) == lower(b); });
+}
 
 // One more than the ID of the last readable line. Only that line and the unreadable lines after
 // it are read, from the end of the file; those are reported as passed over, in file order.
@@ -102,9 +111,33 @@ std::int32_t nextSettingId(std::ostream& out, std::ostream& err) {
   return std::min(nextFreeId(registryFileName, 16, out, err), settingIdLimit);
 }
 
+std::int32_t unheldId(const std::string& fileName, std::int32_t next, std::ostream& err) {
+  const int base = fileName == registryFileName ? 16 : 10;
+  bool held = false;
+  std::int32_t largest = next;
+  const auto visit = [&](LineCursor& line, std::int64_t) {
+    const std::optional<std::int32_t> lineId = readLineId(line, base);
+    if (lineId) {
+      held = held || *lineId == next;
+      largest = std::max(largest, *lineId);
+    }
+    return true;
+  };
+  forEachLine(fileName, visit, err);
+  if (!held) return next;
+  return largest == std::numeric_limits<std::int32_t>::max() ? largest : largest + 1;
+}
+
 bool namesStoreFile(const FileLocation& location) {
   return std::any_of(storeFileNames.begin(), storeFileNames.end(), [&](const std::string& name) {
     const std::optional<FileLocation> storeFile = locateFile(name);
+    // A store file not made yet is matched by its name in any case: on a disk that does not tell
+    // case apart (a Mac's, an exFAT stick, Windows) the file made for the other spelling would
+    // become the store file.
+    if (storeFile && !storeFile->file) {
+      return storeFile->directoryIdentity == location.directoryIdentity &&
+             equalInAnyCase(storeFile->name, location.name);
+    }
     if (storeFile) return sameFile(*storeFile, location);
     return errno != ENOENT && errno != ENOTDIR && errno != ELOOP && errno != EACCES;
   });

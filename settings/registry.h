@@ -23,7 +23,7 @@ inline const std::array<std::string, 4> storeFileNames = {rotorFileName, reflect
                                                           plugboardFileName, registryFileName};
 
 // Whether `location` is one of the four store files, where the system would open it: the same
-// file, or, for a store file not made yet, the same name in the same directory (see `sameFile`).
+// file, or, for a store file not made yet, the same name in any case in the same directory.
 // A store file whose name leads nowhere (a directory on its way missing or closed to the program,
 // a loop of links) is no file at all, and nothing matches it; one that cannot be followed for
 // another reason (no descriptor left, say) may be any file, and counts as a match.
@@ -55,6 +55,15 @@ std::int32_t nextReflectorId(std::ostream& out = std::cout, std::ostream& err = 
 std::int32_t nextPlugboardId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
 // As `nextRotorId`, for the registry, whose IDs are hexadecimal; never above `settingIdLimit`.
 std::int32_t nextSettingId(std::ostream& out = std::cout, std::ostream& err = std::cerr);
+
+// The ID that a new line of the store file `fileName` takes, given `next`, the file's next free ID
+// as read from its last line: `next` itself, unless a line of the file holds it already (a line
+// copied to the end by hand does that); then one more than the largest ID in the file (never above
+// 2147483647). Reads the whole file, so it is asked only when a line is about to be appended.
+// Lines whose ID cannot be read are passed over without a note; a file that cannot be read gives
+// `next`.
+std::int32_t unheldId(const std::string& fileName, std::int32_t next,
+                      std::ostream& err = std::cerr);
 
 }  // namespace vexilo
 

@@ -21,16 +21,17 @@ void printMenu(std::ostream& out) {
 
 }  // namespace
 
-bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
-                   std::int32_t& REF, std::int32_t& PB, std::istream& in, std::ostream& out,
-                   std::ostream& err) {
+SetupOutcome setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int32_t& R3,
+                           std::int32_t& REF, std::int32_t& PB, std::istream& in, std::ostream& out,
+                           std::ostream& err) {
   bool done = false;
+  bool stored = true;
   while (!done) {
     printMenu(out);
     char selection = 0;
-    if (!(in >> selection)) return false;
+    if (!(in >> selection)) return SetupOutcome::inputEnded;
     if (selection == '1') {
-      createRandomSettings(ID, R1, R2, R3, REF, PB, out, err);
+      stored = createRandomSettings(ID, R1, R2, R3, REF, PB, out, err);
       if (R1 == settingNotFound) {
         out << "something went wrong, please try again\n";
       } else {
@@ -39,7 +40,7 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
     } else if (selection == '2') {
       out << "     please enter your 5 digit setting ID or -1 to restart\n";
       // An ID that the end of input cuts off was never finished: it is not looked up.
-      if (!readTypedWord(in, ID) || in.eof()) return false;
+      if (!readTypedWord(in, ID) || in.eof()) return SetupOutcome::inputEnded;
       if (ID == "-1") continue;
       lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
       if (R1 == settingNotFound) {
@@ -48,12 +49,12 @@ bool setupDialogue(std::string& ID, std::int32_t& R1, std::int32_t& R2, std::int
         done = true;
       }
     } else {
-      if (!skipRestOfLine(in)) return false;
+      if (!skipRestOfLine(in)) return SetupOutcome::inputEnded;
       out << "invalid data entered\n";
     }
   }
   printSettings(ID, R1, R2, R3, REF, PB, out);
-  return true;
+  return stored ? SetupOutcome::settingReady : SetupOutcome::settingUnstored;
 }
 
 void printSettings(const std::string& ID, std::int32_t R1, std::int32_t R2, std::int32_t R3,

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <locale>
+#include <utility>
 
 namespace vexilo {
 
@@ -26,6 +27,37 @@ bool readTypedWord(std::istream& in, std::string& word) {
   }
   if (!any) in.setstate(std::ios::failbit);
   return any;
+}
+
+TypedFileName readTypedFileName(std::istream& in, std::string& name) {
+  name.clear();
+  const std::istream::sentry sentry(in);
+  if (!sentry) return TypedFileName::ended;
+  std::streambuf& buffer = *in.rdbuf();
+  constexpr int quote = '"';
+  if (buffer.sgetc() != quote) {
+    // A word that the end of input cuts off may not be the whole name that was meant.
+    return readTypedWord(in, name) && !in.eof() ? TypedFileName::taken : TypedFileName::ended;
+  }
+  buffer.sbumpc();
+  std::string typed = "\"";
+  for (;;) {
+    const int next = buffer.sgetc();
+    if (next == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      name.clear();
+      return TypedFileName::ended;
+    }
+    if (next == '\n') {
+      name = std::move(typed);
+      return TypedFileName::unclosed;
+    }
+    buffer.sbumpc();
+    if (next == quote) return TypedFileName::taken;
+    const char character = std::char_traits<char>::to_char_type(next);
+    if (name.size() < typedWordLimit) name += character;
+    if (typed.size() < typedWordLimit) typed += character;
+  }
 }
 
 bool skipRestOfLine(std::istream& in) {

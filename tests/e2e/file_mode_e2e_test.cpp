@@ -99,6 +99,67 @@ TEST(FileModeSessionTest, NamesBeyondAsciiOpenTheFilesOfThoseNames) {
   EXPECT_EQ(readFile(std::filesystem::path(output)), model.encipherText("Hello") + "\n");
 }
 
+// A name with a blank could not be used: "my letter.txt" opened "my". Typed in double quotes, a
+// name holds blanks, and letters beyond ASCII too.
+TEST(FileModeSessionTest, NamesInDoubleQuotesHoldBlanks) {
+  const struct {
+    std::u8string folder;  // made first, when not empty
+    std::u8string input;
+    std::u8string output;
+  } cases[] = {
+      {u8"", u8"my letter.txt", u8"out put.txt"},
+      {u8"Zo\u00eb M\u00fcller", u8"Zo\u00eb M\u00fcller/New Text Document.txt",
+       u8"Zo\u00eb M\u00fcller/s\u00e9cret copy.txt"},
+  };
+  const auto typed = [](const std::u8string& name) {
+    return "\"" + std::string(name.begin(), name.end()) + "\"";
+  };
+  for (const auto& c : cases) {
+    ScopedTempDir dir;
+    writeKnownStore();
+    if (!c.folder.empty()) std::filesystem::create_directory(std::filesystem::path(c.folder));
+    writeFile(std::filesystem::path(c.input), "Dear Ann,\nsee you at noon.\n");
+    MachineModel model(setting1A());
+    const ProgramRun run =
+        runProgram("2 1A\n4\n" + typed(c.input) + "\n" + typed(c.output) + "\n1\n");
+    const std::string shown = typed(c.input);
+    EXPECT_EQ(run.exitStatus, 0) << shown;
+    EXPECT_EQ(run.standardOutput, wholeFileSession()) << shown;
+    EXPECT_EQ(run.standardError, "") << shown;
+    std::string expected = model.encipherText("Dear Ann,") + "\n";
+    expected += model.encipherText("see you at noon.") + "\n";
+    EXPECT_EQ(readFile(std::filesystem::path(c.output)), expected) << shown;
+  }
+}
+
+// A name whose opening double quote is not closed on its line is a name that cannot be opened:
+// an input ends the program with status 1, an output is refused and the session goes on.
+TEST(FileModeSessionTest, ANameWhoseDoubleQuoteIsNotClosedCannotBeOpened) {
+  ScopedTempDir dir;
+  writeKnownStore();
+  // Windows forbids a double quote in a name; elsewhere a file named "my stands ready to be taken.
+  if (posixSystem) writeFile("\"my", "a file whose name begins with a double quote\n");
+  writeFile("my letter.txt", "Keep me\n");
+  const ProgramRun input = runProgram("2 1A\n4\n\"my letter.txt\nout.txt\n1\n");
+  EXPECT_EQ(input.exitStatus, 1);
+  EXPECT_EQ(input.standardOutput, start1A() + modeMenu + inputFilePrompt + unableToOpen);
+  EXPECT_EQ(input.standardError,
+            "vexilo: cannot open \"my letter.txt: its double quote is not closed\n");
+
+  MachineModel model(setting1A());
+  const ProgramRun output = runProgram("2 1A\n4\n\"my letter.txt\"\n\"my\n2\n2\n1\nk-\n1\n");
+  EXPECT_EQ(output.exitStatus, 1);
+  EXPECT_EQ(output.standardOutput, start1A() + modeMenu + inputFilePrompt + outputFilePrompt +
+                                       unableToOpen + exitQuestion + resetQuestion + modeMenu +
+                                       letterPrompt + model.quickLetter('k') + letterPrompt +
+                                       exitQuestion);
+  EXPECT_EQ(output.standardError, "vexilo: cannot open \"my: its double quote is not closed\n");
+  if (posixSystem) {
+    EXPECT_EQ(readFile("\"my"), "a file whose name begins with a double quote\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists("out.txt"));
+}
+
 // Names that the system itself resolves were once followed as text: /dev/stderr led to a file
 // named "pipe:[...]" that could not be made, and the output was refused.
 TEST(FileModeSessionTest, AnOutputThatOnlyTheSystemResolvesIsWrittenThrough) {

@@ -168,7 +168,9 @@ RandomOutcome runRandomSetting(const std::string& unableLines) {
 TEST(RandomSettingSessionTest, ARotorFileThatCannotBeWrittenKeepsTheSettingOutOfTheRegistry) {
   ScopedTempDir dir;
   std::filesystem::create_directory(rotorFile);
-  const ProgramRun run = runSession("1\n1\nab-\n1\n");
+  // The run goes on with the setting, and its status says that the setting is stored nowhere.
+  const ProgramRun run = runProgram("1\n1\nab-\n1\n", 20.0);
+  EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(readFile(registryFile), "<absent>");
   EXPECT_NE(run.standardError.find("vexilo: setting 0 was not stored: its new rotor 0 is not in " +
                                    rotorFile + "\n"),

@@ -1,23 +1,43 @@
 # Checks the Windows package that build_package.cmake made in PACKAGE_DIR: vexilo-VERSION-win64.zip
-# holds, in a folder of its name, vexilo.exe, vexilo-break.exe and their texts with CR LF line
-# ends, the manuals as plain text; vexilo.exe imports no DLL but Windows' own (as OBJDUMP -p names them), and run by
-# EMULATOR it answers --version with the project's version.
+# holds, in a folder of its name, exactly the files that PLACES names (lines SOURCE=PLACE), among
+# them vexilo.exe and vexilo-break.exe, README.html, the guide and the manuals as HTML pages, and
+# the licence; its plain texts at the top have CR LF line ends, the manual's is the formatted
+# page; every link and picture of every HTML page leads to a file in the folder (and an anchor to
+# an element of its page), none to the network, and README.html shows nothing that only a POSIX
+# shell knows;
+# each program imports no DLL but Windows' own (as OBJDUMP -p names them), and run by EMULATOR it
+# answers --version with the project's version.
 cmake_minimum_required(VERSION 3.25)
 set(name vexilo-${VERSION}-win64)
 set(unpacked "${PACKAGE_DIR}/unpacked")
+set(root "${unpacked}/${name}")
 file(REMOVE_RECURSE "${unpacked}")
 file(ARCHIVE_EXTRACT INPUT "${PACKAGE_DIR}/${name}.zip" DESTINATION "${unpacked}")
 file(GLOB_RECURSE entries LIST_DIRECTORIES false RELATIVE "${unpacked}" "${unpacked}/*")
 list(SORT entries)
-set(expected ${name}/LICENSE.txt ${name}/README.md ${name}/manual.txt ${name}/vexilo-break-manual.txt
-             ${name}/vexilo-break.exe ${name}/vexilo.exe)
+file(STRINGS "${PLACES}" places)
+set(expected "")
+foreach(place ${places})
+  string(REGEX REPLACE "^[^=]*=" "${name}/" place "${place}")
+  list(APPEND expected "${place}")
+endforeach()
+list(REMOVE_DUPLICATES expected)
+list(SORT expected)
 if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "${name}.zip holds:\n  ${entries}\ninstead of:\n  ${expected}")
 endif()
+foreach(needed vexilo.exe README.html manual.html manual.txt docs/machine.html docs/store.html
+               docs/signal-path.svg docs/signal-path-after-one-step.svg LICENSE.txt
+               vexilo-break.exe vexilo-break-manual.html vexilo-break-manual.txt docs/breaking.html)
+  if(NOT "${name}/${needed}" IN_LIST entries)
+    message(FATAL_ERROR "${name}.zip has no ${needed}")
+  endif()
+endforeach()
 
 # The texts byte by byte, as hexadecimal pairs each followed by a blank (file(READ) drops CRs).
-foreach(text LICENSE.txt README.md manual.txt vexilo-break-manual.txt)
-  file(READ "${unpacked}/${name}/${text}" bytes HEX)
+file(GLOB texts RELATIVE "${root}" "${root}/*.txt")
+foreach(text ${texts})
+  file(READ "${root}/${text}" bytes HEX)
   string(REGEX REPLACE "(..)" "\\1 " bytes "${bytes}")
   string(REPLACE "0d 0a " "" withoutLineEnds "${bytes}")
   if(NOT bytes MATCHES "0d 0a " OR withoutLineEnds MATCHES "(^| )0a ")
@@ -27,17 +47,59 @@ foreach(text LICENSE.txt README.md manual.txt vexilo-break-manual.txt)
     message(FATAL_ERROR "${text}: overstriking or escape sequences instead of plain text")
   endif()
 endforeach()
-file(READ "${unpacked}/${name}/manual.txt" manual)
+file(READ "${root}/manual.txt" manual)
 if(NOT manual MATCHES "\nSYNOPSIS\n +vexilo\n")
   message(FATAL_ERROR "manual.txt is not the formatted manual page:\n${manual}")
 endif()
+
+# Every page's links and pictures: href and src attributes, and url() in styles.
+file(GLOB_RECURSE pages RELATIVE "${root}" "${root}/*.html")
+foreach(page ${pages})
+  file(READ "${root}/${page}" html)
+  get_filename_component(folder "${root}/${page}" DIRECTORY)
+  string(REGEX MATCHALL "(href|src)=\"[^\"]*\"|url\\([^)]*\\)" references "${html}")
+  foreach(reference ${references})
+    string(REGEX REPLACE "^(href|src)=\"|\"$|^url\\([\"']?|[\"']?\\)$" "" target "${reference}")
+    if(target MATCHES "^[a-zA-Z][a-zA-Z0-9+.-]*:|^//")
+      message(FATAL_ERROR "${page}: ${reference} leads to the network")
+    endif()
+    string(REGEX REPLACE "#.*$" "" path "${target}")
+    set(anchor "")
+    if(target MATCHES "#(.*)$")
+      set(anchor "${CMAKE_MATCH_1}")
+    endif()
+    set(file "${root}/${page}")
+    if(NOT path STREQUAL "")
+      cmake_path(ABSOLUTE_PATH path BASE_DIRECTORY "${folder}" NORMALIZE OUTPUT_VARIABLE file)
+      string(REGEX REPLACE "/$" "" file "${file}")
+      cmake_path(IS_PREFIX root "${file}" NORMALIZE inside)
+      if(NOT inside OR NOT EXISTS "${file}")
+        message(FATAL_ERROR "${page}: ${reference} leads to no file in the ZIP")
+      endif()
+    endif()
+    if(NOT anchor STREQUAL "")
+      file(READ "${file}" target_html)
+      string(FIND "${target_html}" "id=\"${anchor}\"" at)
+      if(at EQUAL -1)
+        message(FATAL_ERROR "${page}: ${reference} leads to no element of its page")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+file(READ "${root}/README.html" readme)
+foreach(posix mktemp printf /dev/null "man vexilo")
+  string(FIND "${readme}" "${posix}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "README.html shows ${posix}, which Windows lacks")
+  endif()
+endforeach()
 
 # Windows' own DLLs; the C++ runtime (libstdc++-6.dll, libgcc_s_seh-1.dll, libwinpthread-1.dll)
 # is linked in.
 set(windows_dlls kernel32.dll msvcrt.dll advapi32.dll user32.dll bcrypt.dll ntdll.dll
                  shell32.dll ws2_32.dll)
 foreach(program vexilo vexilo-break)
-  execute_process(COMMAND "${OBJDUMP}" -p "${unpacked}/${name}/${program}.exe"
+  execute_process(COMMAND "${OBJDUMP}" -p "${root}/${program}.exe"
                   OUTPUT_VARIABLE headers RESULT_VARIABLE status)
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
   if(NOT status EQUAL 0 OR NOT imports)
@@ -50,15 +112,10 @@ foreach(program vexilo vexilo-break)
       message(FATAL_ERROR "${program}.exe needs ${dll}, which Windows does not have")
     endif()
   endforeach()
-endforeach()
 
-execute_process(COMMAND ${EMULATOR} "${unpacked}/${name}/vexilo.exe" --version
-                OUTPUT_VARIABLE version RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT version MATCHES "^vexilo ${VERSION}\r?\n$")
-  message(FATAL_ERROR "vexilo.exe --version: status ${status}, wrote \"${version}\"")
-endif()
-execute_process(COMMAND ${EMULATOR} "${unpacked}/${name}/vexilo-break.exe" --version
-                OUTPUT_VARIABLE version RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT version MATCHES "^vexilo-break ${VERSION}\r?\n$")
-  message(FATAL_ERROR "vexilo-break.exe --version: status ${status}, wrote \"${version}\"")
-endif()
+  execute_process(COMMAND ${EMULATOR} "${root}/${program}.exe" --version
+                  OUTPUT_VARIABLE version RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT version MATCHES "^${program} ${VERSION}\r?\n$")
+    message(FATAL_ERROR "${program}.exe --version: status ${status}, wrote \"${version}\"")
+  endif()
+endforeach()

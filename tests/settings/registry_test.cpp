@@ -133,5 +133,61 @@ TEST(RegistryTest, NextFreeIdIsOneMoreThanTheLastReadableId) {
   }
 }
 
+// A line copied by hand to the end of a file once made the next new line take an ID that an
+// earlier line held: a setting or component that could never be chosen again by its ID.
+TEST(RegistryTest, ANewLineNeverTakesAnIdItsFileHolds) {
+  const struct {
+    const char* contents;
+    std::int32_t newComponent;  // IDs read as decimal
+    std::int32_t newSetting;    // read as hexadecimal
+  } cases[] = {
+      {"0,1\n1,2\n2,3\n", 3, 3},
+      {"0,1\n1,2\n2,3\n1,2\n", 3, 3},
+      {"5,1\n0,1\n1,1\n2,1\nx\n1,1\n", 6, 6},
+      {"0,1\n10,2\nA,3\n9,4\n", 11, 0x11},
+      {"2147483647,1\n0,1\n2147483647,1\n", INT32_MAX, 1},
+  };
+  for (const auto& c : cases) {
+    const ScopedTempDir dir;
+    for (const std::string& name : {rotorFileName, registryFileName}) writeFile(name, c.contents);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(unheldId(rotorFileName, nextRotorId(out, err)), c.newComponent) << c.contents;
+    EXPECT_EQ(unheldId(registryFileName, nextSettingId(out, err)), c.newSetting) << c.contents;
+  }
+}
+
+// On a disk that does not tell case apart, an output named like a store file not made yet in
+// other letters once passed the refusal and became the store file.
+TEST(RegistryTest, AStoreFileNotMadeYetIsNamedInAnyCase) {
+  const ScopedTempDir dir;
+  std::filesystem::create_directory("sub");
+  writeFile(rotorFileName, "");
+  // A distinct file beside an existing store file is told apart by what it is.
+  if (!std::filesystem::exists("existingrotorsettings26.txt")) {
+    writeFile("existingrotorsettings26.txt", "");
+  }
+  const struct {
+    const char* name;
+    bool store;
+  } cases[] = {
+      {"EXISTINGPLUGBOARDSETTINGS26.TXT", true},
+      {"./initalsettings26.TXT", true},
+      {"sub/../ExistingReflectorSettings26.txt", true},
+      {"ExistingRotorSettings26.txt", true},
+      {"sub/initalSettings26.txt", false},
+      {"initalSettings26.txt.bak", false},
+      {"nitalSettings26.txt", false},
+  };
+  for (const auto& c : cases) {
+    const std::optional<FileLocation> location = locateFile(c.name);
+    ASSERT_TRUE(location) << c.name;
+    EXPECT_EQ(namesStoreFile(*location), c.store) << c.name;
+  }
+  const std::optional<FileLocation> otherFile = locateFile("existingrotorsettings26.txt");
+  EXPECT_EQ(namesStoreFile(*otherFile),
+            std::filesystem::equivalent("existingrotorsettings26.txt", rotorFileName));
+}
+
 }  // namespace
 }  // namespace vexilo

@@ -46,7 +46,7 @@ Outcome runDialogue(const std::string& input) {
   std::ostringstream out;
   Outcome o{};
   o.returned = setupDialogue(o.ID, o.components[0], o.components[1], o.components[2],
-                             o.components[3], o.components[4], in, out);
+                             o.components[3], o.components[4], in, out) != SetupOutcome::inputEnded;
   o.out = out.str();
   o.restOfInput = testing::restOf(in);
   return o;

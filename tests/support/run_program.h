@@ -29,9 +29,12 @@ struct ProgramOptions {
   std::optional<unsigned long> fileSizeLimit;      // in bytes, as `ulimit -f` sets it
   std::optional<unsigned long> addressSpaceLimit;  // in bytes, as `ulimit -v` sets it
   std::optional<unsigned long> openFileLimit;      // descriptors, as `ulimit -n` sets it
-  int standardErrorTo = -1;  // a descriptor standard error goes to instead of being captured
-  bool hostProgram = false;  // a program of the machine running the tests (the shell), which a
-                             // cross build's tests start without the emulator
+  int standardErrorTo = -1;     // a descriptor standard error goes to instead of being captured
+  bool hostProgram = false;     // a program of the machine running the tests (the shell), which a
+                                // cross build's tests start without the emulator
+  bool startsPrograms = false;  // on Windows, a shell that starts programs (Command Prompt): it
+                                // gets a console of its own, unseen, for under Wine only a
+                                // Command Prompt with a console hands its streams to them
 };
 
 // A program started by startProgram and not yet waited for: its process ID on POSIX systems, its

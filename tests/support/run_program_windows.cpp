@@ -144,11 +144,13 @@ HANDLE spawn(const std::string& program, const ProgramOptions& options, HANDLE i
   DWORD reason = ERROR_INTERNAL_ERROR;
   for (int attempt = 0; attempt < 5 && !started && reason == ERROR_INTERNAL_ERROR; ++attempt) {
     if (attempt > 0) ::Sleep(50);
-    started = ::CreateProcessW(
-        wide(words.front()).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-        CREATE_UNICODE_ENVIRONMENT | DETACHED_PROCESS | EXTENDED_STARTUPINFO_PRESENT,
-        environment.data(), directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo,
-        &process);
+    started =
+        ::CreateProcessW(wide(words.front()).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                         CREATE_UNICODE_ENVIRONMENT |
+                             (options.startsPrograms ? CREATE_NO_WINDOW : DETACHED_PROCESS) |
+                             EXTENDED_STARTUPINFO_PRESENT,
+                         environment.data(), directory.empty() ? nullptr : directory.c_str(),
+                         &startup.StartupInfo, &process);
     if (!started) reason = ::GetLastError();
   }
   ::DeleteProcThreadAttributeList(attributeList);

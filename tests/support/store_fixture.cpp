@@ -103,15 +103,9 @@ void writeKnownStore() {
 }
 
 void writeExampleStore() {
-  writeFile(rotorFile,
-            "0,18,3,9,4,22,25,10,17,20,24,16,21,0,14,11,7,19,8,5,6,23,12,1,2,13,15\n"
-            "1,21,7,6,19,10,23,4,15,24,8,20,18,1,9,2,16,14,25,17,22,12,11,13,0,5,3\n"
-            "2,6,10,16,21,7,8,11,2,25,15,1,5,22,0,17,9,12,13,4,3,19,14,23,18,20,24\n");
-  writeFile(reflectorFile,
-            "0,6,3,5,1,10,2,0,9,13,7,4,24,18,8,15,14,22,23,12,20,19,25,16,17,11,21\n");
-  writeFile(plugboardFile,
-            "0,13,5,6,13,14,24,0,1,11,25,12,17,7,9,2,3,19,21,10,20,15,18,16,23,22,4,8\n");
-  writeFile(registryFile, "0,0,0,1,2,0\n");
+  for (const std::string& file : storeFiles) {
+    writeFile(file, readFile(std::filesystem::path(VEXILO_EXAMPLE_STORE) / file));
+  }
 }
 
 StoreReport checkStore(const std::string& directory) {
@@ -180,20 +174,25 @@ std::optional<PrintedSetting> printedSetting(const std::string& standardOutput) 
   return std::nullopt;
 }
 
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+std::vector<std::string> faultsAfterRun(const ProgramRun& run, bool mustBeStored,
                                         const std::string& directory) {
   StoreReport store = checkStore(directory);
-  const auto printed = printedSetting(standardOutput);
+  const auto printed = printedSetting(run.standardOutput);
   if (!printed) {
-    store.faults.push_back("no setting printed in:\n" + standardOutput.substr(0, 2000));
+    store.faults.push_back("no setting printed in:\n" + run.standardOutput.substr(0, 2000));
     return store.faults;
   }
   const std::string name = "setting " + std::to_string(printed->id);
   const auto stored = store.settings.find(printed->id);
-  if (stored == store.settings.end()) {
-    if (mustBeStored) store.faults.push_back(name + " is not stored");
-  } else if (!(stored->second == printed->setting)) {
+  const bool isStored = stored != store.settings.end();
+  if (!isStored && mustBeStored) store.faults.push_back(name + " is not stored");
+  if (isStored && !(stored->second == printed->setting)) {
     store.faults.push_back(name + " is stored otherwise than printed");
+  }
+  if (run.exitStatus != (isStored ? 0 : 1)) {
+    store.faults.push_back(name + (isStored ? " is" : " is not") + " stored, and the run ended " +
+                           "with status " + std::to_string(run.exitStatus) + ":\n" +
+                           run.standardError.substr(0, 2000));
   }
   return store.faults;
 }

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/run_program.h"
+
 namespace vexilo::testing {
 
 inline const std::string rotorFile = "ExistingRotorSettings26.txt";
@@ -152,8 +154,9 @@ std::string knownRegistry();
 // Writes the four files of the known store into the working directory.
 void writeKnownStore();
 
-// The example store of the documented session: setting 0 made of rotors 0, 1 and 2, reflector 0
-// and plugboard 0, all drawn at random once.
+// The example store of the documented session and of docs/machine.md, copied from its four files
+// in docs/data/example-store: setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0, all
+// drawn at random once.
 void writeExampleStore();
 
 // A setting as the registry holds it.
@@ -189,10 +192,10 @@ struct PrintedSetting {
 };
 std::optional<PrintedSetting> printedSetting(const std::string& standardOutput);
 
-// What is wrong after a run that wrote `standardOutput`: the faults of the store in `directory`,
-// no setting printed, and the printed setting stored otherwise than printed or, when
-// `mustBeStored`, not stored at all. Empty when nothing is.
-std::vector<std::string> faultsAfterRun(const std::string& standardOutput, bool mustBeStored,
+// What is wrong after `run`: the faults of the store in `directory`, no setting printed, the
+// printed setting stored otherwise than printed or, when `mustBeStored`, not stored at all, and an
+// exit status other than 0 for a stored setting or 1 for one that is not. Empty when nothing is.
+std::vector<std::string> faultsAfterRun(const ProgramRun& run, bool mustBeStored,
                                         const std::string& directory = ".");
 
 // Makes the directories `from` and `to` (beside each other in the working directory) and in `from`
