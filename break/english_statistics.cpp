@@ -23,7 +23,7 @@ EnglishStatistics statisticsFromCounts(std::string_view counts) {
     const std::size_t lineEnd = counts.find('\n');
     const std::string_view line = counts.substr(0, lineEnd);
     counts = lineEnd == std::string_view::npos ? std::string_view{} : counts.substr(lineEnd + 1);
-    if (line.size() < 6 || line[4] != ' ') continue;
+    if (line.size() < 5) continue;
     std::int32_t letters[4];
     bool allLetters = true;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -31,7 +31,7 @@ EnglishStatistics statisticsFromCounts(std::string_view counts) {
       allLetters = allLetters && letters[i] >= 0;
     }
     std::int64_t count = 0;
-    const auto [end, error] = std::from_chars(line.data() + 5, line.data() + line.size(), count);
+    const auto [end, error] = std::from_chars(line.data() + 4, line.data() + line.size(), count);
     if (!allLetters || error != std::errc{} || end != line.data() + line.size() || count <= 0) {
       continue;
     }

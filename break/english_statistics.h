@@ -36,11 +36,11 @@ struct EnglishStatistics {
 // The score of `groups` groups of four letters that together have `points`.
 float scoreOfPoints(const EnglishStatistics& statistics, std::int64_t groups, std::int64_t points);
 
-// The counts built into the program: lines "abcd COUNT", as break/english_quadgrams.txt holds them.
+// The counts built into the program, as break/english_quadgrams.txt holds them.
 extern const std::string_view englishQuadgramCounts;
 
-// The statistics of `counts`, lines "abcd COUNT" (lower-case letters, a decimal count). A line of
-// another shape is passed over.
+// The statistics of `counts`, one group of four letters a line, its lower-case letters then its
+// count in decimal ("tion843"). A line of another shape is passed over.
 EnglishStatistics statisticsFromCounts(std::string_view counts);
 
 // The statistics of the built-in counts, made at the first call (by one thread, once).

@@ -3,7 +3,7 @@
 # of four letters stands in "The Devil's Dictionary" by Ambrose Bierce (1911, in the public domain),
 # as Debian's package dict-devil ships it in /usr/share/dictd/devil.dict.dz. Letters are folded to
 # lower case and everything else is dropped, so groups run across words, as the program scores
-# them. One group a line, "abcd COUNT", the most frequent first.
+# them. One group a line, its four letters then its count ("tion843"), the most frequent first.
 #
 #   break/make_english_statistics.sh
 #
@@ -23,4 +23,4 @@ fi
 gzip -dc "$source" | tr 'A-Z' 'a-z' | tr -cd 'a-z' |
   awk '{ n = length($0); for (i = 1; i <= n - 3; ++i) count[substr($0, i, 4)]++ }
        END { for (group in count) print group, count[group] }' |
-  LC_ALL=C sort -k2,2nr -k1,1 > "$root/break/english_quadgrams.txt"
+  LC_ALL=C sort -k2,2nr -k1,1 | tr -d ' ' > "$root/break/english_quadgrams.txt"
