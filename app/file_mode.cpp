@@ -14,6 +14,7 @@
 #include "app/progress.h"
 #include "core/text_cipher.h"
 #include "core/text_loops.h"
+#include "settings/output_file.h"
 #include "settings/registry.h"
 #include "settings/typed_input.h"
 #include "store/file_location.h"
@@ -228,40 +229,6 @@ Transfer encipherLetterByLetter(Machine& machine, const OpenFile& input, const O
   }
   if (!got) transfer.readError = got.error();
   return transfer;
-}
-
-// Whether the file at `location` may take file mode's output: not the input, which opening it for
-// writing would empty before it is read, nor a file of the store, which holds the user's keys.
-Status mayTakeOutput(const FileLocation& location, const OpenFile& input) {
-  if (location.file) {
-    const Result<FileIdentity> inputIdentity = identityOf(input.get());
-    if (inputIdentity && *location.file == *inputIdentity) {
-      return ownError(OwnReason::isTheInputFile);
-    }
-  }
-  if (namesStoreFile(location)) return ownError(OwnReason::isAStoreFile);
-  return Done{};
-}
-
-// Opens `outputName` for the output, emptied. The output is judged before it is opened, so that a
-// file of the store not made yet is not made by the open; and after, by the file the system
-// opened, should the name lead elsewhere by then. It is emptied only once it has passed.
-Result<OpenFile> openOutput(const std::string& outputName, const OpenFile& input) {
-  Result<FileLocation> target = locateFile(outputName);
-  if (!target) return target.error();
-  if (const Status allowed = mayTakeOutput(*target, input); !allowed) return allowed.error();
-  Result<OpenedFile> output = openFile(outputName, OpenMode::writing);
-  if (!output) return output.error();
-  const Result<FileIdentity> opened = identityOf(output->file.get());
-  target->file = opened ? std::optional<FileIdentity>(*opened) : std::nullopt;
-  if (const Status allowed = mayTakeOutput(*target, input); !allowed) return allowed.error();
-  // A file already empty is not cut: on ext4 a cut to nothing has the whole new content written
-  // out when the file is closed, which took file mode twice its time.
-  const Result<std::uint64_t> size = regularFileSize(output->file.get());
-  if (size && *size > 0) {
-    if (const Status cut = cutBack(output->file.get(), 0); !cut) return cut.error();
-  }
-  return std::move(output->file);
 }
 
 // Ends every line of the output with a line end, also when the input's last line has none; an
