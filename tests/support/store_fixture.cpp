@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/run_program.h"
 #include "tests/support/scoped_temp_dir.h"
 
 namespace vexilo::testing {

@@ -14,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/support/run_program.h"
-
 namespace vexilo::testing {
 
 inline const std::string rotorFile = "ExistingRotorSettings26.txt";
@@ -191,6 +189,8 @@ struct PrintedSetting {
   StoredSetting setting;
 };
 std::optional<PrintedSetting> printedSetting(const std::string& standardOutput);
+
+struct ProgramRun;
 
 // What is wrong after `run`: the faults of the store in `directory`, no setting printed, the
 // printed setting stored otherwise than printed or, when `mustBeStored`, not stored at all, and an
