@@ -50,7 +50,7 @@ struct FileIdentity {
 
 // The ways the program opens files, and what it locks. None waits for a writer of a FIFO except
 // `reading`; a file is never emptied by an open; every way that writes creates the file when it is
-// absent.
+// absent, but `lockingWriteOnly`, which never does, and `creatingToLock`, which always does.
 enum class OpenMode {
   reading,                // a directory opens too; reading it fails with EISDIR
   readingWithoutWaiting,  // as `reading`, and a FIFO does not hold the open; to lock it too
@@ -58,7 +58,9 @@ enum class OpenMode {
   appendingRemovable,     // read and write, and on Windows the right to remove it
   appendingReadable,      // read and write
   appendingWriteOnly,     // write alone
-  lockingWriteOnly,       // to lock a file that may not be read (nothing is written)
+  lockingWriteOnly,       // write alone, to lock it (nothing is written); never creates it
+  creatingToLock,         // as `lockingWriteOnly`, creating the file and failing with EEXIST
+                          // when it exists; on Windows with the right to remove it
 };
 
 // An open file, and whether the open made it.

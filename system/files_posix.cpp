@@ -22,6 +22,7 @@ constexpr int openFlags[] = {
     O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
     O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
     O_WRONLY | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY,
 };
 
 int flagsOf(OpenMode mode) { return openFlags[static_cast<std::size_t>(mode)]; }
@@ -52,8 +53,9 @@ Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
 }
 
 Result<OpenFile> openAt(const OpenFile& directory, const std::string& name, OpenMode mode) {
-  return openedOrError(retryWhileInterrupted(
-      [&] { return ::openat(descriptorOf(directory), name.c_str(), flagsOf(mode) | O_CLOEXEC); }));
+  return openedOrError(retryWhileInterrupted([&] {
+    return ::openat(descriptorOf(directory), name.c_str(), flagsOf(mode) | O_CLOEXEC, 0666);
+  }));
 }
 
 Result<FileStatus> statusOf(FileHandle file) {

@@ -32,7 +32,8 @@ constexpr Access accesses[] = {
     {appending | FILE_READ_DATA | DELETE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
     {appending | FILE_READ_DATA, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
     {appending, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
-    {FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
+    {GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL},
+    {GENERIC_WRITE | DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL},
 };
 
 Result<OpenedFile> openPath(const std::wstring& path, OpenMode mode) {
@@ -40,7 +41,8 @@ Result<OpenedFile> openPath(const std::wstring& path, OpenMode mode) {
   const HANDLE file = ::CreateFileW(path.c_str(), access.rights, shareAll, nullptr, access.creation,
                                     access.flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return errorForPath(path);
-  const bool created = access.creation == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS;
+  const bool created = access.creation == CREATE_NEW ||
+                       (access.creation == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS);
   return OpenedFile{OpenFile(fileHandleOf(file)), created};
 }
 
