@@ -38,9 +38,14 @@ constexpr Access accesses[] = {
 };
 
 Result<OpenedFile> openPath(const std::wstring& path, OpenMode mode) {
-  const Access access = accesses[static_cast<std::size_t>(mode)];
-  const HANDLE file = ::CreateFileW(path.c_str(), access.rights, shareAll, nullptr, access.creation,
-                                    access.flags, nullptr);
+  Access access = accesses[static_cast<std::size_t>(mode)];
+  // The console, written to, is its screen buffer, which opens for reading and writing.
+  const bool console =
+      mode == OpenMode::writing &&
+      ::CompareStringOrdinal(path.c_str(), -1, L"\\\\.\\CON", -1, TRUE) == CSTR_EQUAL;
+  if (console) access.rights = GENERIC_READ | GENERIC_WRITE;
+  const HANDLE file = ::CreateFileW(console ? L"CONOUT$" : path.c_str(), access.rights, shareAll,
+                                    nullptr, access.creation, access.flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return errorForPath(path);
   const bool created = access.creation == CREATE_NEW ||
                        (access.creation == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS);
