@@ -1,11 +1,14 @@
 # Install rules and the package: in a build for Linux the Debian package (cpack -G DEB), in a
 # build for Windows a ZIP archive (cpack -G ZIP, cmake/packaging_windows.cmake).
 
-# The manual page's header names the version that --version shows.
-file(STRINGS ${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo_man_header REGEX "^\\.TH ")
-if(NOT vexilo_man_header MATCHES " \"vexilo ${PROJECT_VERSION}\" ")
-  message(FATAL_ERROR "man/vexilo.1: the .TH line does not name version ${PROJECT_VERSION}")
-endif()
+# Each manual page's header names the version that --version shows.
+foreach(vexilo_program vexilo vexilo-break)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/man/${vexilo_program}.1 vexilo_man_header REGEX "^\\.TH ")
+  if(NOT vexilo_man_header MATCHES " \"${vexilo_program} ${PROJECT_VERSION}\" ")
+    message(FATAL_ERROR
+            "man/${vexilo_program}.1: the .TH line does not name version ${PROJECT_VERSION}")
+  endif()
+endforeach()
 
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/packaging_windows.cmake)
@@ -14,7 +17,7 @@ endif()
 
 include(GNUInstallDirs)
 
-install(TARGETS vexilo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vexilo vexilo-break RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Installs SOURCE compressed as NAME.gz into DESTINATION. gzip -9n stores neither the name nor a
 # time, so one source always gives the same bytes, as Debian asks. The file is compressed at
@@ -31,6 +34,8 @@ function(vexilo_install_compressed source name destination)
 endfunction()
 
 vexilo_install_compressed(${PROJECT_SOURCE_DIR}/man/vexilo.1 vexilo.1 ${CMAKE_INSTALL_MANDIR}/man1)
+vexilo_install_compressed(${PROJECT_SOURCE_DIR}/man/vexilo-break.1 vexilo-break.1
+                          ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The package's change log, in Debian's format; its latest entry is the version being built.
 file(STRINGS ${PROJECT_SOURCE_DIR}/cmake/debian-changelog vexilo_changelog_top LIMIT_COUNT 1)
@@ -78,6 +83,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "into another. A machine setting is chosen by its hexadecimal ID or at random;"
   "every new setting and component is kept in plain text files in the working"
   "directory, so that it can be chosen again in later runs."
+  "."
+  "Beside it, vexilo-break breaks its messages as the known attacks do: every"
+  "stored setting tried and scored for English, a guessed word, or every choice"
+  "of the stored components."
   "."
   "It is a faithful toy of a historical rotor cipher, for learning and for fun."
   "Its ciphertext is broken by known methods in minutes: it must never be used"

@@ -96,15 +96,17 @@ function(vexilo_install_windows_program target manual_page name)
 endfunction()
 
 vexilo_install_windows_program(vexilo man/vexilo.1 manual)
+vexilo_install_windows_program(vexilo-break man/vexilo-break.1 vexilo-break-manual)
 
 vexilo_install_windows_page(docs/windows-readme.md README.html)
 # The repository's README, for Linux first, is not in the ZIP: links to it lead to the Windows one.
 vexilo_zip_place(README.md README.html)
 vexilo_install_windows_page(docs/machine.md docs/machine.html)
 vexilo_install_windows_page(docs/store.md docs/store.html)
+vexilo_install_windows_page(docs/breaking.md docs/breaking.html)
 vexilo_install_windows_files(docs/signal-path.svg docs/signal-path-after-one-step.svg
-  docs/example-store/ExistingRotorSettings26.txt docs/example-store/ExistingReflectorSettings26.txt
-  docs/example-store/ExistingPlugBoardSettings26.txt docs/example-store/initalSettings26.txt)
+  docs/data/example-store/ExistingRotorSettings26.txt docs/data/example-store/ExistingReflectorSettings26.txt
+  docs/data/example-store/ExistingPlugBoardSettings26.txt docs/data/example-store/initalSettings26.txt)
 vexilo_install_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
 
 set(CPACK_GENERATOR ZIP)

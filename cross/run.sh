@@ -3,9 +3,10 @@
 # on aarch64 and s390x (big-endian) the whole suite, on armhf and i686 the core tests (the text
 # loops among them) and the end-to-end sessions (the built vexilo driven with scripted input, its
 # output compared byte for byte). For windows (64-bit, MinGW-w64) it runs the core tests, the
-# sessions, the system tests and the ZIP package's check under Wine, in a Wine prefix of its own
-# in the build directory, and then Linux and Windows runs at once on one store
-# (cross/linux_and_windows_runs.sh). CMake runs every program of the target through the emulator that
+# sessions, the system tests, vexilo-break's tests and the ZIP package's check under Wine, in a
+# Wine prefix of its own in the build directory, and then Linux and Windows runs at once on one
+# store (cross/linux_and_windows_runs.sh). CMake runs every program of the target through the
+# emulator that
 # cmake/toolchains names.
 #
 #   cross/run.sh [--install] [aarch64|s390x|armhf|i686|windows]...   (all five when none is named)
@@ -70,8 +71,8 @@ windows_tests() {
     wineboot -i </dev/null >/dev/null 2>&1
   fi
   # Building the test programs lists their tests under Wine.
-  cmake --build "$build" -j2 --target vexilo vexilo_core_tests vexilo_store_tests \
-    vexilo_settings_tests vexilo_e2e_tests vexilo_system_tests
+  cmake --build "$build" -j2 --target vexilo vexilo-break vexilo_core_tests vexilo_store_tests \
+    vexilo_settings_tests vexilo_e2e_tests vexilo_system_tests vexilo_break_tests
   ctest --test-dir "$build" -j2 --output-on-failure -E '_NOT_BUILT$'
   # Linux and Windows programs at once on one store: the program built for this machine beside
   # vexilo.exe, taking turns through the store's lock.

@@ -2,7 +2,7 @@
 # Draws docs/signal-path.svg, the path of one letter through the machine, from the program's own
 # output, and with --after-one-step docs/signal-path-after-one-step.svg, the path of the same
 # letter typed a second time, after rotor 1 has stepped once. The built program runs in a fresh
-# temporary directory on a copy of the example store in docs/example-store (which the manual
+# temporary directory on a copy of the example store in docs/data/example-store (which the manual
 # page's trace uses too), with the answers 2, 0 (setting 0), 2 (descriptive mode), the letter a
 # (twice after one step), - and 1 (exit). The wiring table it prints at start and the trace of
 # the letter are read back, checked against each other, and drawn. After one step rotor 1's
@@ -31,7 +31,7 @@ esac
 case $program in /*) ;; *) program=$(pwd)/$program ;; esac
 [ -x "$program" ] || { echo "draw-signal-path.sh: $program is not a program" >&2; exit 2; }
 
-store=$(cd "$(dirname "$0")/example-store" && pwd)
+store=$(cd "$(dirname "$0")/data/example-store" && pwd)
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

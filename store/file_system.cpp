@@ -68,13 +68,23 @@ Status undoAppend(const AppendTarget& target, const std::optional<FileLocation>&
   return cutBackOrRetry(target.file, 0);
 }
 
+// The name before every note; set once, before any thread starts.
+std::string& noteProgramName() {
+  static std::string name = "vexilo";
+  return name;
+}
+
+std::string notePrefix() { return noteProgramName() + ": "; }
+
 }  // namespace
+
+void setNoteProgramName(std::string_view name) { noteProgramName() = std::string(name); }
 
 void writeUnableToOpenFile(std::ostream& out) { out << unableToOpenFileMessage << '\n'; }
 
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,
                      const Error& reason) {
-  std::string line = "vexilo: ";
+  std::string line = notePrefix();
   line.append(what).append(" ");
   for (const char character : fileName) {
     if (character == '\0') {
@@ -89,7 +99,7 @@ void reportFileError(std::ostream& err, std::string_view what, std::string_view 
 }
 
 void reportProblem(std::ostream& err, std::string_view text) {
-  std::string line = "vexilo: ";
+  std::string line = notePrefix();
   line.append(text) += '\n';
   err << line << std::flush;
 }

@@ -21,6 +21,10 @@ inline constexpr std::string_view unableToOpenFileMessage = "unable to open file
 // Writes "unable to open file" and a line end to `out`.
 void writeUnableToOpenFile(std::ostream& out);
 
+// The program named at the start of every note below: "vexilo" unless set otherwise (vexilo-break
+// sets its own name once, before it starts a thread).
+void setNoteProgramName(std::string_view name);
+
 // Writes "vexilo: <what> <fileName>: <reason>" as one line to `err`, e.g.
 // "vexilo: cannot open notes.txt: Permission denied". A NUL byte in the name is shown as "\0".
 void reportFileError(std::ostream& err, std::string_view what, std::string_view fileName,

@@ -208,6 +208,17 @@ void LineCursor::skipLine() {
   fieldAhead_ = false;
 }
 
+std::optional<std::string_view> LineCursor::lineInMemory() const {
+  if (afterNumber_ || lineEnded_ || !fieldAhead_) return std::nullopt;
+  const auto held = static_cast<std::size_t>(end_ - next_);
+  if (held == 0) return file_ == noFile ? std::optional<std::string_view>("") : std::nullopt;
+  const char* lineEnd = static_cast<const char*>(std::memchr(next_, '\n', held));
+  if (lineEnd != nullptr) return std::string_view(next_, static_cast<std::size_t>(lineEnd - next_));
+  // Without a line end the line is whole only when nothing more is to be read.
+  if (file_ == noFile) return std::string_view(next_, held);
+  return std::nullopt;
+}
+
 bool LineCursor::startLine() {
   afterNumber_ = false;
   lineEnded_ = false;

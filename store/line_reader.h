@@ -41,6 +41,12 @@ class LineCursor {
   // Moves past the rest of the line and its line end, if it has one.
   void skipLine();
 
+  // At the start of a line (before any field is read), the whole line without its line end when
+  // it is all in memory already; nullopt otherwise (a long line, or one that runs past the block
+  // read so far). Reads nothing and moves nothing: for a reader that takes the common line the
+  // quick way and leaves any other to the fields.
+  std::optional<std::string_view> lineInMemory() const;
+
   // Starts the next line; false when no byte is left.
   bool startLine();
 

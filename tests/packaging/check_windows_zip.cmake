@@ -1,10 +1,11 @@
 # Checks the Windows package that build_package.cmake made in PACKAGE_DIR: vexilo-VERSION-win64.zip
 # holds, in a folder of its name, exactly the files that PLACES names (lines SOURCE=PLACE), among
-# them vexilo.exe, README.html, the guide and the manual as HTML pages, and the licence; its plain
-# texts at the top have CR LF line ends, the manual's is the formatted page; every link and
-# picture of every HTML page leads to a file in the folder (and an anchor to an element of its
-# page), none to the network, and README.html shows nothing that only a POSIX shell knows;
-# vexilo.exe imports no DLL but Windows' own (as OBJDUMP -p names them), and run by EMULATOR it
+# them vexilo.exe and vexilo-break.exe, README.html, the guide and the manuals as HTML pages, and
+# the licence; its plain texts at the top have CR LF line ends, the manual's is the formatted
+# page; every link and picture of every HTML page leads to a file in the folder (and an anchor to
+# an element of its page), none to the network, and README.html shows nothing that only a POSIX
+# shell knows;
+# each program imports no DLL but Windows' own (as OBJDUMP -p names them), and run by EMULATOR it
 # answers --version with the project's version.
 cmake_minimum_required(VERSION 3.25)
 set(name vexilo-${VERSION}-win64)
@@ -26,7 +27,8 @@ if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "${name}.zip holds:\n  ${entries}\ninstead of:\n  ${expected}")
 endif()
 foreach(needed vexilo.exe README.html manual.html manual.txt docs/machine.html docs/store.html
-               docs/signal-path.svg docs/signal-path-after-one-step.svg LICENSE.txt)
+               docs/signal-path.svg docs/signal-path-after-one-step.svg LICENSE.txt
+               vexilo-break.exe vexilo-break-manual.html vexilo-break-manual.txt docs/breaking.html)
   if(NOT "${name}/${needed}" IN_LIST entries)
     message(FATAL_ERROR "${name}.zip has no ${needed}")
   endif()
@@ -96,22 +98,24 @@ endforeach()
 # is linked in.
 set(windows_dlls kernel32.dll msvcrt.dll advapi32.dll user32.dll bcrypt.dll ntdll.dll
                  shell32.dll ws2_32.dll)
-execute_process(COMMAND "${OBJDUMP}" -p "${root}/vexilo.exe"
-                OUTPUT_VARIABLE headers RESULT_VARIABLE status)
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
-if(NOT status EQUAL 0 OR NOT imports)
-  message(FATAL_ERROR "${OBJDUMP} -p vexilo.exe failed (${status}) or named no DLL")
-endif()
-foreach(import ${imports})
-  string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
-  string(TOLOWER "${dll}" dll)
-  if(NOT dll IN_LIST windows_dlls AND NOT dll MATCHES "^api-ms-win-")
-    message(FATAL_ERROR "vexilo.exe needs ${dll}, which Windows does not have")
+foreach(program vexilo vexilo-break)
+  execute_process(COMMAND "${OBJDUMP}" -p "${root}/${program}.exe"
+                  OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+  if(NOT status EQUAL 0 OR NOT imports)
+    message(FATAL_ERROR "${OBJDUMP} -p ${program}.exe failed (${status}) or named no DLL")
+  endif()
+  foreach(import ${imports})
+    string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST windows_dlls AND NOT dll MATCHES "^api-ms-win-")
+      message(FATAL_ERROR "${program}.exe needs ${dll}, which Windows does not have")
+    endif()
+  endforeach()
+
+  execute_process(COMMAND ${EMULATOR} "${root}/${program}.exe" --version
+                  OUTPUT_VARIABLE version RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR NOT version MATCHES "^${program} ${VERSION}\r?\n$")
+    message(FATAL_ERROR "${program}.exe --version: status ${status}, wrote \"${version}\"")
   endif()
 endforeach()
-
-execute_process(COMMAND ${EMULATOR} "${root}/vexilo.exe" --version
-                OUTPUT_VARIABLE version RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT version MATCHES "^vexilo ${VERSION}\r?\n$")
-  message(FATAL_ERROR "vexilo.exe --version: status ${status}, wrote \"${version}\"")
-endif()

@@ -15,10 +15,11 @@ namespace vexilo::testing {
 namespace {
 
 TEST(ManPageTest, FormatsWithoutAnyWarning) {
-  const CommandRun run =
-      runCommand("groff -man -ww -z " + shellQuoted(VEXILO_MAN_PAGE_SOURCE) + " 2>&1");
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, "");
+  for (const char* page : {VEXILO_MAN_PAGE_SOURCE, VEXILO_BREAK_MAN_PAGE_SOURCE}) {
+    const CommandRun run = runCommand("groff -man -ww -z " + shellQuoted(page) + " 2>&1");
+    EXPECT_EQ(run.exitStatus, 0) << page;
+    EXPECT_EQ(run.output, "") << page;
+  }
 }
 
 // From an empty directory, as a newcomer starts: the prompts and messages are the program's own,

@@ -156,6 +156,9 @@ TEST_F(PackageTest, InstallsTheStrippedProgramTheCompressedManualPageAndTheCopyr
   EXPECT_NE(listing.output.find("./usr/bin/vexilo\n"), std::string::npos) << listing.output;
   EXPECT_NE(listing.output.find("./usr/share/man/man1/vexilo.1.gz\n"), std::string::npos)
       << listing.output;
+  EXPECT_NE(listing.output.find("./usr/bin/vexilo-break\n"), std::string::npos) << listing.output;
+  EXPECT_NE(listing.output.find("./usr/share/man/man1/vexilo-break.1.gz\n"), std::string::npos)
+      << listing.output;
   std::size_t lines = 0;
   for (std::size_t start = 0; start < listing.output.size(); ++lines) {
     const std::size_t end = listing.output.find('\n', start);

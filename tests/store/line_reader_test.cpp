@@ -215,6 +215,25 @@ TEST(LineReaderTest, NamesTenPassedOverLinesThenCountsTheRest) {
   EXPECT_EQ(err.str(), expected);
 }
 
+// A line longer than the block read so far is not in memory; every other line is, whole, until a
+// field of it is read.
+TEST(LineReaderTest, LineInMemoryIsTheWholeLineUntilAFieldIsRead) {
+  ScopedTempDir directory;
+  const std::string longLine(200000, '7');
+  writeFile("lines.txt", "1,2,3\n" + longLine + "\n4,5\n");
+  std::vector<std::string> seen;
+  forEachLine("lines.txt", [&](LineCursor& line, std::int64_t) {
+    const std::optional<std::string_view> whole = line.lineInMemory();
+    seen.push_back(whole ? std::string(*whole) : "(not in memory)");
+    line.readNumberField(10);
+    EXPECT_FALSE(line.lineInMemory());
+    return true;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"1,2,3", "(not in memory)", "4,5"}));
+  LineCursor text("8,9\nrest");
+  EXPECT_EQ(text.lineInMemory(), std::optional<std::string_view>("8,9"));
+}
+
 TEST(LineReaderTest, CountLineEndsCountsOnlyTheGivenStart) {
   const ScopedTempDir dir;
   std::string text;

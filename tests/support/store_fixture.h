@@ -155,7 +155,7 @@ std::string knownRegistry();
 void writeKnownStore();
 
 // The example store of the documented session and of docs/machine.md, copied from its four files
-// in docs/example-store: setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0, all
+// in docs/data/example-store: setting 0 made of rotors 0, 1 and 2, reflector 0 and plugboard 0, all
 // drawn at random once.
 void writeExampleStore();
 

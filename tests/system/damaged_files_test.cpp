@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "store/line_reader.h"
 #include "tests/support/console_texts.h"
 #include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
@@ -153,8 +154,9 @@ std::size_t fieldCountOf(const std::string& fileName) {
 }
 
 // Checks what random runs appended to a damaged file: first a line end when the file's last line
-// had none, then whole lines of the file's format with IDs from `damage.nextId` on. Returns the
-// number of lines appended.
+// had none, then whole lines of the file's format with IDs from `damage.nextId` on, past any ID
+// that a line of the file holds already (then one more than the largest). Returns the number of
+// lines appended.
 std::size_t checkAppended(const FileDamage& damage, const char* caseName) {
   const std::string now = readFile(damage.fileName);
   if (!now.starts_with(damage.damaged)) {
@@ -168,11 +170,19 @@ std::size_t checkAppended(const FileDamage& damage, const char* caseName) {
     appended.erase(0, 1);
   }
   EXPECT_TRUE(appended.ends_with('\n')) << caseName << ": " << damage.fileName;
+  const int base = damage.fileName == registryFile ? 16 : 10;
+  std::set<std::int32_t> held;
+  for (const std::string& line : splitLines(damage.damaged)) {
+    const std::optional<std::int32_t> lineId = parseInteger(line.substr(0, line.find(',')), base);
+    if (lineId && *lineId >= 0) held.insert(*lineId);
+  }
+  std::int32_t nextId = damage.nextId;
   const std::vector<std::string> lines = splitLines(appended);
   for (std::size_t line = 0; line < lines.size(); ++line) {
+    if (held.contains(nextId)) nextId = *held.rbegin() + 1;
+    held.insert(nextId);
     char id[16];
-    std::snprintf(id, sizeof id, damage.fileName == registryFile ? "%X" : "%d",
-                  damage.nextId + static_cast<int>(line));
+    std::snprintf(id, sizeof id, base == 16 ? "%X" : "%d", nextId++);
     EXPECT_TRUE(lines[line].starts_with(std::string(id) + ","))
         << caseName << ": appended line \"" << lines[line] << "\" of " << damage.fileName;
     EXPECT_EQ(static_cast<std::size_t>(std::count(lines[line].begin(), lines[line].end(), ',')),
