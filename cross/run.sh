@@ -6,8 +6,7 @@
 # sessions, the system tests, vexilo-break's tests and the ZIP package's check under Wine, in a
 # Wine prefix of its own in the build directory, and then Linux and Windows runs at once on one
 # store (cross/linux_and_windows_runs.sh). CMake runs every program of the target through the
-# emulator that
-# cmake/toolchains names.
+# emulator that cmake/toolchains names.
 #
 #   cross/run.sh [--install] [aarch64|s390x|armhf|i686|windows]...   (all five when none is named)
 #
