@@ -51,21 +51,20 @@ Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
   const auto openWith = [&](int with) {
     return retryWhileInterrupted([&] { return ::open(fileName.c_str(), with, 0666); });
   };
-  if ((flags & O_CREAT) == 0 || (flags & O_EXCL) != 0) {
-    Result<OpenFile> file = openedOrError(openWith(flags));
+  const auto opened = [](int descriptor, bool created) -> Result<OpenedFile> {
+    Result<OpenFile> file = openedOrError(descriptor);
     if (!file) return file.error();
-    return OpenedFile{std::move(*file), (flags & O_EXCL) != 0};
+    return OpenedFile{std::move(*file), created};
+  };
+  if ((flags & O_CREAT) == 0 || (flags & O_EXCL) != 0) {
+    return opened(openWith(flags), (flags & O_EXCL) != 0);
   }
   for (;;) {
     if (const int made = openWith(flags | O_EXCL); made >= 0 || errno != EEXIST) {
-      Result<OpenFile> file = openedOrError(made);
-      if (!file) return file.error();
-      return OpenedFile{std::move(*file), true};
+      return opened(made, true);
     }
     if (const int found = openWith(flags & ~O_CREAT); found >= 0 || errno != ENOENT) {
-      Result<OpenFile> file = openedOrError(found);
-      if (!file) return file.error();
-      return OpenedFile{std::move(*file), false};
+      return opened(found, false);
     }
     Result<FileLocation> location = locateFile(fileName);
     if (!location) return location.error();
@@ -73,11 +72,7 @@ Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
       return ::openat(descriptorOf(location->directory), location->name.c_str(), flags | O_EXCL,
                       0666);
     });
-    if (made >= 0 || errno != EEXIST) {
-      Result<OpenFile> file = openedOrError(made);
-      if (!file) return file.error();
-      return OpenedFile{std::move(*file), true};
-    }
+    if (made >= 0 || errno != EEXIST) return opened(made, true);
   }
 }
 
