@@ -48,8 +48,9 @@ for ((round = 1; round <= rounds; ++round)); do
   # line of the registry.
   tr -d '\r' <initalSettings26.txt | awk -F, '{ print $1, $3, $4, $5, $6, $2 }' >registry.keys
   for output in *.out; do
-    printed=$(tr -d '\r' <"$output" | awk '/Your Settings/ { getline; getline;
-      id = $1; sub(/^0+/, "", id); if (id == "") id = "0"; print id, $2, $3, $4, $5, $6; exit }')
+    printed=$(awk '/Your Settings/ && !done { getline; getline; sub(/\r$/, "")
+      id = $1; sub(/^0+/, "", id); if (id == "") id = "0"; print id, $2, $3, $4, $5, $6; done = 1 }' \
+      "$output")
     grep -qxF "$printed" registry.keys || fault "$output printed \"$printed\", which is not stored"
   done
   echo "round $round: $(ls windows-*.out | wc -l) Windows and $linuxRuns Linux runs," \
