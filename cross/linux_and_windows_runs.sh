@@ -2,7 +2,8 @@
 # Linux and Windows programs at once on one store, as a folder that both reach over the network
 # is shared: the Linux vexilo and vexilo.exe under Wine take turns through the store's lock, so no
 # ID is handed out twice. Each round starts in a fresh directory: three Windows runs start
-# together, and Linux runs follow one another while any of them is still running. Afterwards no
+# together, and Linux runs follow one another while any of them is still running; every second
+# round they run through links to the store. Afterwards no
 # store file holds an ID twice, every run ended by itself with nothing on standard error, and every
 # setting a run printed is the registry's line for its ID.
 #
@@ -20,19 +21,32 @@ faults=0
 fault() { echo "round $round: $*" >&2; faults=$((faults + 1)); }
 
 for ((round = 1; round <= rounds; ++round)); do
-  mkdir "$work/$round"
+  mkdir -p "$work/$round/windows" "$work/$round/linux"
   cd "$work/$round"
+  # In every second round the two programs run in directories of their own whose store files are
+  # links to the files of this one, not made yet.
+  windowsIn=. linuxIn=.
+  if ((round % 2 == 0)); then
+    windowsIn=windows linuxIn=linux
+    for file in ExistingRotorSettings26.txt ExistingReflectorSettings26.txt \
+                ExistingPlugBoardSettings26.txt initalSettings26.txt; do
+      ln -s "../$file" "windows/$file"
+      ln -s "../$file" "linux/$file"
+    done
+  fi
   windowsRuns=()
   for run in 1 2 3; do
-    (echo 1 | wine "$windows" >"windows-$run.out" 2>"windows-$run.err"
-     echo $? >"windows-$run.status") &
+    (cd "$windowsIn" && echo 1 | wine "$windows" >"$work/$round/windows-$run.out" \
+       2>"$work/$round/windows-$run.err"
+     echo $? >"$work/$round/windows-$run.status") &
     windowsRuns+=($!)
   done
   linuxRuns=0
   while ((linuxRuns < 200)) && kill -0 "${windowsRuns[@]}" 2>/dev/null; do
     linuxRuns=$((linuxRuns + 1))
     status=0
-    echo 1 | "$linux" >"linux-$linuxRuns.out" 2>"linux-$linuxRuns.err" || status=$?
+    (cd "$linuxIn" && echo 1 | "$linux") >"linux-$linuxRuns.out" 2>"linux-$linuxRuns.err" ||
+      status=$?
     echo "$status" >"linux-$linuxRuns.status"
   done
   wait
