@@ -1,7 +1,6 @@
 #include "app/file_mode.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "app/progress.h"
 #include "core/text_cipher.h"
 #include "core/text_loops.h"
+#include "settings/output_file.h"
 #include "settings/registry.h"
 #include "settings/typed_input.h"
 #include "store/file_location.h"
@@ -229,58 +229,6 @@ Transfer encipherLetterByLetter(Machine& machine, const OpenFile& input, const O
   }
   if (!got) transfer.readError = got.error();
   return transfer;
-}
-
-// Whether the file at `location` may take file mode's output: not the input, which opening it for
-// writing would empty before it is read, nor a file of the store, which holds the user's keys.
-Status mayTakeOutput(const FileLocation& location, const OpenFile& input) {
-  if (location.file) {
-    const Result<FileIdentity> inputIdentity = identityOf(input.get());
-    if (inputIdentity && *location.file == *inputIdentity) {
-      return ownError(OwnReason::isTheInputFile);
-    }
-  }
-  if (namesStoreFile(location)) return ownError(OwnReason::isAStoreFile);
-  return Done{};
-}
-
-// Opens `outputName` for the output, emptied. The output is judged before it is opened, so that a
-// file of the store not made yet is not made by the open; and after, by the file the system
-// opened, should the name lead elsewhere by then. A file that exists is opened as it is (a device
-// too); one that does not is made exclusively where the name leads, so that a refused output
-// takes away only a file that this run made, and it is emptied only once it has passed.
-Result<OpenFile> openOutput(const std::string& outputName, const OpenFile& input) {
-  for (;;) {
-    Result<FileLocation> target = locateFile(outputName);
-    if (!target) return target.error();
-    if (const Status allowed = mayTakeOutput(*target, input); !allowed) return allowed.error();
-    Result<OpenedFile> output = openFile(outputName, OpenMode::writing);
-    if (!output && output.error().number == ENOENT && !target->file && target->directory.isOpen()) {
-      Result<OpenFile> made = openAt(target->directory, target->name, OpenMode::creatingToWrite);
-      // Another program made the file in between: it is judged as one that exists.
-      if (!made && made.error().number == EEXIST) continue;
-      if (made) output = OpenedFile{std::move(*made), true};
-    }
-    if (!output) return output.error();
-    // A device has no identity to judge (on Windows NUL and the console); it is no store file.
-    if (const Result<FileIdentity> opened = identityOf(output->file.get())) {
-      target->file = *opened;
-      if (const Status allowed = mayTakeOutput(*target, input); !allowed) {
-        if (output->created) (void)removeFileAt(*target, output->file);
-        return allowed.error();
-      }
-    } else if (const Result<FileStatus> status = statusOf(output->file.get());
-               !status || status->kind != FileKind::other) {
-      return opened.error();
-    }
-    // A file already empty is not cut: on ext4 a cut to nothing has the whole new content written
-    // out when the file is closed, which took file mode twice its time.
-    const Result<std::uint64_t> size = regularFileSize(output->file.get());
-    if (size && *size > 0) {
-      if (const Status cut = cutBack(output->file.get(), 0); !cut) return cut.error();
-    }
-    return std::move(output->file);
-  }
 }
 
 // Ends every line of the output with a line end, also when the input's last line has none; an

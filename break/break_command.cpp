@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -19,6 +18,7 @@
 #include "break/store_contents.h"
 #include "core/letter.h"
 #include "core/text_cipher.h"
+#include "settings/output_file.h"
 
 namespace vexilo {
 namespace {
@@ -197,42 +197,54 @@ bool readCiphertextHead(const std::string& fileName, std::istream& in, std::stri
   }
 }
 
-// Writes the whole ciphertext enciphered again by `machine` from its start to `outName`, a block
-// at a time; false, with a note, when it cannot be read or written.
+// Opens the file of --decipher, emptied: refused when it is the ciphertext file or a file of the
+// store, which writing would destroy. Nothing, with a note, when it cannot be opened.
+std::optional<OpenFile> openDecipheredFile(const Options& options, std::ostream& err) {
+  const Result<OpenedFile> input = options.ciphertextFile == "-"
+                                       ? Result<OpenedFile>(OpenedFile{})
+                                       : openFile(options.ciphertextFile, OpenMode::reading);
+  if (!input) {
+    reportFileError(err, "cannot open", options.ciphertextFile, input.error());
+    return std::nullopt;
+  }
+  Result<OpenFile> output = openOutput(*options.decipherFile, input->file, options.storeDirectory);
+  if (!output) {
+    reportFileError(err, "cannot open", *options.decipherFile, output.error());
+    return std::nullopt;
+  }
+  return std::move(*output);
+}
+
+// Writes the whole ciphertext enciphered again by `machine` from its start to `output`, named
+// `outName`, a block at a time; false, with a note, when it cannot be read or written.
 bool writeDeciphered(const std::string& fileName, const std::string& standardInput, Machine machine,
-                     const std::string& outName, std::ostream& err) {
-  std::ofstream out(outName, std::ios::binary | std::ios::trunc);
+                     const OpenFile& output, const std::string& outName, std::ostream& err) {
   CipherTableCache cache;
   std::string deciphered;
   std::ostringstream noFailures;
-  if (fileName == "-") {
-    encipherText(machine, cache, standardInput, deciphered, noFailures);
-    out << deciphered;
-  } else {
-    const Result<OpenedFile> file = openFile(fileName, OpenMode::reading);
-    if (!file) {
-      reportFileError(err, "cannot open", fileName, file.error());
-      return false;
-    }
-    std::vector<char> buffer(ciphertextBlockSize);
-    for (;;) {
-      const Result<std::size_t> count = readSome(file->file.get(), buffer.data(), buffer.size());
-      if (!count) {
-        reportFileError(err, "cannot read", fileName, count.error());
-        return false;
-      }
-      if (*count == 0) break;
-      deciphered.clear();
-      encipherText(machine, cache, std::string_view(buffer.data(), *count), deciphered, noFailures);
-      out << deciphered;
-    }
-  }
-  out.close();
-  if (!out) {
-    failure(err, "cannot write " + outName);
+  const auto writeText = [&](std::string_view text) {
+    deciphered.clear();
+    encipherText(machine, cache, text, deciphered, noFailures);
+    const Status written = writeAll(output.get(), deciphered);
+    if (!written) reportFileError(err, "write error on", outName, written.error());
+    return static_cast<bool>(written);
+  };
+  if (fileName == "-") return writeText(standardInput);
+  const Result<OpenedFile> input = openFile(fileName, OpenMode::reading);
+  if (!input) {
+    reportFileError(err, "cannot open", fileName, input.error());
     return false;
   }
-  return true;
+  std::vector<char> buffer(ciphertextBlockSize);
+  for (;;) {
+    const Result<std::size_t> count = readSome(input->file.get(), buffer.data(), buffer.size());
+    if (!count) {
+      reportFileError(err, "cannot read", fileName, count.error());
+      return false;
+    }
+    if (*count == 0) return true;
+    if (!writeText(std::string_view(buffer.data(), *count))) return false;
+  }
 }
 
 std::string settingIdText(std::int32_t settingId) {
@@ -372,6 +384,12 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
   const std::string shownName =
       options.ciphertextFile == "-" ? "standard input" : options.ciphertextFile;
   if (head.empty) return failure(err, shownName + " is empty: there is nothing to break");
+  // The file of the deciphered text is judged before the search, which may take long.
+  std::optional<OpenFile> decipheredFile;
+  if (options.decipherFile) {
+    decipheredFile = openDecipheredFile(options, err);
+    if (!decipheredFile) return breakFailed;
+  }
   SearchRequest request;
   request.letters = head.letters;
   request.top = options.top;
@@ -479,9 +497,9 @@ int runBreak(std::span<const char* const> arguments, std::istream& in, std::ostr
   out.flush();
   if (!out) return failure(err, "cannot write standard output");
 
-  if (options.decipherFile &&
-      !writeDeciphered(options.ciphertextFile, standardInput,
-                       machineOf(store, shown.front().entries), *options.decipherFile, err)) {
+  if (options.decipherFile && !writeDeciphered(options.ciphertextFile, standardInput,
+                                               machineOf(store, shown.front().entries),
+                                               *decipheredFile, *options.decipherFile, err)) {
     return breakFailed;
   }
   return breakSucceeded;

@@ -74,6 +74,55 @@ bool readPlainLine(std::string_view line, int base, std::int32_t& id,
   return next == end;
 }
 
+// The IDs already read from one file: small ones in a table of bits that grows as it needs,
+// large ones (a damaged file) in a set.
+class SeenIds {
+ public:
+  bool contains(std::int32_t id) const {
+    const auto at = static_cast<std::size_t>(id);
+    return at < table_.size() ? table_[at] : large_.contains(id);
+  }
+  void insert(std::int32_t id) {
+    const auto at = static_cast<std::size_t>(id);
+    if (at >= seenInTable) {
+      large_.insert(id);
+      return;
+    }
+    if (at >= table_.size()) table_.resize(std::max(at + 1, table_.size() * 2));
+    table_[at] = true;
+  }
+
+ private:
+  std::vector<bool> table_;
+  std::unordered_set<std::int32_t> large_;
+};
+
+// Reads `line` of a store file whose IDs are in `base` into `fields` (decimal), as `vexilo` reads
+// it: only the first readable line of an ID counts, since that is the one `vexilo` loads for it.
+// Returns the line's ID, or nullopt for a line passed over (noted on `passedOver` when it cannot
+// be read) or one whose ID came before.
+std::optional<std::int32_t> readFirstLineOfId(LineCursor& line, std::int64_t lineNumber, int base,
+                                              std::span<std::int32_t> fields, SeenIds& seen,
+                                              PassedOverLines& passedOver) {
+  std::int32_t plainId = 0;
+  const std::optional<std::string_view> inMemory = line.lineInMemory();
+  const bool plain = inMemory && readPlainLine(*inMemory, base, plainId, fields);
+  const std::optional<std::int32_t> id = plain ? plainId : readLineId(line, base);
+  if (!id) {
+    passedOver.add(lineNumber, "its ID cannot be read");
+    return std::nullopt;
+  }
+  if (seen.contains(*id)) return std::nullopt;
+  if (!plain) {
+    if (const auto unreadable = readNumberFields(line, fields)) {
+      passedOver.add(lineNumber, *unreadable);
+      return std::nullopt;
+    }
+  }
+  seen.insert(*id);
+  return id;
+}
+
 void buildIndex(ComponentList& list) {
   std::vector<std::pair<std::int32_t, std::int32_t>> sorted;
   sorted.reserve(list.ids.size());
@@ -116,37 +165,16 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
                        std::ostream& err) {
   const std::string fileName = storeFilePath(directory, kind);
   const bool plugboard = kind == StoreFile::plugboards;
-  std::vector<bool> idSeen;
-  std::unordered_set<std::int32_t> largeIdsSeen;
+  SeenIds seen;
   {
     PassedOverLines passedOver(fileName, err);
     const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
       std::array<std::int32_t, 1 + alphabetSize> fields{};
       const std::span<std::int32_t> wanted =
           plugboard ? std::span(fields) : std::span(fields).subspan(1);
-      std::int32_t plainId = 0;
-      const std::optional<std::string_view> inMemory = line.lineInMemory();
-      const bool plain = inMemory && readPlainLine(*inMemory, 10, plainId, wanted);
-      const std::optional<std::int32_t> id = plain ? plainId : readLineId(line, 10);
-      if (!id) {
-        passedOver.add(lineNumber, "its ID cannot be read");
-        return true;
-      }
-      // Only the first readable line of an ID is what `vexilo` loads for it.
-      const auto seenAt = static_cast<std::size_t>(*id);
-      if (seenAt < idSeen.size() ? idSeen[seenAt] : largeIdsSeen.contains(*id)) return true;
-      if (!plain) {
-        if (const auto unreadable = readNumberFields(line, wanted)) {
-          passedOver.add(lineNumber, *unreadable);
-          return true;
-        }
-      }
-      if (seenAt < seenInTable) {
-        if (seenAt >= idSeen.size()) idSeen.resize(std::max(seenAt + 1, idSeen.size() * 2));
-        idSeen[seenAt] = true;
-      } else {
-        largeIdsSeen.insert(*id);
-      }
+      const std::optional<std::int32_t> id =
+          readFirstLineOfId(line, lineNumber, 10, wanted, seen, passedOver);
+      if (!id) return true;
       Wiring wiring{};
       std::copy(fields.begin() + 1, fields.end(), wiring.begin());
       const bool usable = kind == StoreFile::rotors       ? isRotorWiring(wiring)
@@ -166,32 +194,13 @@ bool readComponentFile(const std::string& directory, StoreFile kind, ComponentLi
 bool readRegistry(const std::string& directory, std::vector<RegistrySetting>& settings,
                   std::ostream& err) {
   const std::string fileName = storeFilePath(directory, StoreFile::registry);
-  std::vector<bool> idSeen(seenInTable, false);
-  std::unordered_set<std::int32_t> largeIdsSeen;
+  SeenIds seen;
   PassedOverLines passedOver(fileName, err);
   const auto visit = [&](LineCursor& line, std::int64_t lineNumber) {
     std::array<std::int32_t, 5> fields{};
-    std::int32_t plainId = 0;
-    const std::optional<std::string_view> inMemory = line.lineInMemory();
-    const bool plain = inMemory && readPlainLine(*inMemory, 16, plainId, fields);
-    const std::optional<std::int32_t> id = plain ? plainId : readLineId(line, 16);
-    if (!id) {
-      passedOver.add(lineNumber, "its ID cannot be read");
-      return true;
-    }
-    const auto seenAt = static_cast<std::size_t>(*id);
-    if (seenAt < idSeen.size() ? idSeen[seenAt] : largeIdsSeen.contains(*id)) return true;
-    if (!plain) {
-      if (const auto unreadable = readNumberFields(line, fields)) {
-        passedOver.add(lineNumber, *unreadable);
-        return true;
-      }
-    }
-    if (seenAt < idSeen.size()) {
-      idSeen[seenAt] = true;
-    } else {
-      largeIdsSeen.insert(*id);
-    }
+    const std::optional<std::int32_t> id =
+        readFirstLineOfId(line, lineNumber, 16, fields, seen, passedOver);
+    if (!id) return true;
     settings.push_back({*id, fields[0], fields[1], fields[2], fields[3], fields[4]});
     return true;
   };

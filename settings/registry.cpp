@@ -128,9 +128,10 @@ std::int32_t unheldId(const std::string& fileName, std::int32_t next, std::ostre
   return largest == std::numeric_limits<std::int32_t>::max() ? largest : largest + 1;
 }
 
-bool namesStoreFile(const FileLocation& location) {
+bool namesStoreFile(const FileLocation& location, const std::string& storeDirectory) {
   return std::any_of(storeFileNames.begin(), storeFileNames.end(), [&](const std::string& name) {
-    const Result<FileLocation> storeFile = locateFile(name);
+    const Result<FileLocation> storeFile =
+        locateFile(storeDirectory.empty() ? name : storeDirectory + "/" + name);
     // A store file not made yet is matched by its name in any case: on a disk that does not tell
     // case apart (a Mac's, an exFAT stick, Windows) the file made for the other spelling would
     // become the store file.

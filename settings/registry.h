@@ -27,7 +27,8 @@ inline const std::array<std::string, 4> storeFileNames = {rotorFileName, reflect
 // A store file whose name leads nowhere (a directory on its way missing or closed to the program,
 // a loop of links) is no file at all, and nothing matches it; one that cannot be followed for
 // another reason (no descriptor left, say) may be any file, and counts as a match.
-bool namesStoreFile(const FileLocation& location);
+// The store is the one in `storeDirectory`, or in the working directory when that is empty.
+bool namesStoreFile(const FileLocation& location, const std::string& storeDirectory = "");
 
 // Set in all five component IDs when no setting was found; callers test `R1` against it.
 inline constexpr std::int32_t settingNotFound = -1;

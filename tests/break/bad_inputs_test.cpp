@@ -124,6 +124,21 @@ const BadInputCase badInputCases[] = {
      2,
      "one ciphertext only",
      ""},
+    // --decipher once emptied whatever file it was given, the ciphertext and the store's too.
+    {"--decipher onto the registry",
+     Store::known,
+     "qzvne kpcwm",
+     {"--decipher", "initalSettings26.txt", "message.txt"},
+     1,
+     "vexilo-break: cannot open initalSettings26.txt: it is a file of the store\n",
+     ""},
+    {"--decipher onto the ciphertext",
+     Store::known,
+     "qzvne kpcwm",
+     {"--decipher", "./message.txt", "message.txt"},
+     1,
+     "vexilo-break: cannot open ./message.txt: it is the input file\n",
+     ""},
     {"--components on the known store",
      Store::known,
      "qzvne kpcwm",
@@ -177,6 +192,12 @@ TEST(BreakBadInputsTest, EachCaseEndsWithItsMessageAndStatus) {
       EXPECT_NE(run.standardError.find(holds), std::string::npos)
           << testCase.name << ": standard error is\n"
           << run.standardError;
+    }
+    if (std::string(testCase.name) != "no ciphertext file") {
+      EXPECT_EQ(readFile("message.txt"), testCase.message) << testCase.name;
+    }
+    if (testCase.store == Store::known) {
+      EXPECT_EQ(readFile(registryFile), knownRegistry()) << testCase.name;
     }
     const std::string start = testCase.standardOutputStart;
     if (testCase.exitStatus != 0) {
