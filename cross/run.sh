@@ -4,8 +4,9 @@
 # loops among them) and the end-to-end sessions (the built vexilo driven with scripted input, its
 # output compared byte for byte). For windows (64-bit, MinGW-w64) it runs the core tests, the
 # sessions, the system tests, vexilo-break's tests and the ZIP package's check under Wine, in a
-# Wine prefix of its own in the build directory. CMake runs every program of the target through the emulator that
-# cmake/toolchains names.
+# Wine prefix of its own in the build directory, and then Linux and Windows runs at once on one
+# store (cross/linux_and_windows_runs.sh). CMake runs every program of the target through the
+# emulator that cmake/toolchains names.
 #
 #   cross/run.sh [--install] [aarch64|s390x|armhf|i686|windows]...   (all five when none is named)
 #
@@ -72,6 +73,11 @@ windows_tests() {
   cmake --build "$build" -j2 --target vexilo vexilo-break vexilo_core_tests vexilo_store_tests \
     vexilo_settings_tests vexilo_e2e_tests vexilo_system_tests vexilo_break_tests
   ctest --test-dir "$build" -j2 --output-on-failure -E '_NOT_BUILT$'
+  # Linux and Windows programs at once on one store: the program built for this machine beside
+  # vexilo.exe, taking turns through the store's lock.
+  cmake --preset program >/dev/null
+  cmake --build --preset program
+  cross/linux_and_windows_runs.sh build-program/vexilo "$build/vexilo.exe" 5
 }
 
 for target in "${targets[@]}"; do

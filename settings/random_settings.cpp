@@ -31,6 +31,8 @@ struct ComponentDraw {
   std::mt19937& goodRandom;
   std::ostream& out;
   std::ostream& err;
+  // Whether new components may be stored: only while the store is locked.
+  bool storable;
   // The first new component that its file did not take; the setting is stored only without one.
   std::string missingComponent{};
   // New rotors go into their file in the order of their IDs. Once one is refused, no later one
@@ -50,7 +52,7 @@ struct ComponentDraw {
 // its file does not hold.
 std::int32_t drawReflector(ComponentDraw& draw, std::int32_t next) {
   std::int32_t id = drawUpTo(draw.goodRandom, next);
-  if (id == next) {
+  if (id == next && draw.storable) {
     id = unheldId(reflectorFileName, id, draw.err);
     Reflector made;
     draw.noteStored(setupReflector(made, id, true, draw.out, draw.err), "reflector", id,
@@ -63,7 +65,7 @@ std::int32_t drawReflector(ComponentDraw& draw, std::int32_t next) {
 // its file does not hold.
 std::int32_t drawPlugboard(ComponentDraw& draw, std::int32_t next) {
   std::int32_t id = drawUpTo(draw.goodRandom, next);
-  if (id == next) {
+  if (id == next && draw.storable) {
     id = unheldId(plugboardFileName, id, draw.err);
     const std::int32_t cables = drawUpTo(draw.goodRandom, maximumCableCount);
     Plugboard made;
@@ -83,7 +85,7 @@ std::int32_t drawRotor(ComponentDraw& draw, std::int32_t& next,
   } while (std::find(taken.begin(), taken.end(), id) != taken.end());
   if (id == next) {
     id = unheldId(rotorFileName, id, draw.err);
-    if (!draw.rotorRefused) {
+    if (!draw.rotorRefused && draw.storable) {
       Rotor made;
       draw.rotorRefused = !setupRotor(made, id, true, draw.out, draw.err);
       draw.noteStored(!draw.rotorRefused, "rotor", id, rotorFileName);
@@ -103,11 +105,17 @@ bool createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
 
   // Held until the new setting's line is appended: no other run may read the same next free IDs
   // and store different components or settings under them.
+  // A store file that the lock made was absent: it is said as of an absent file, although it is
+  // found empty.
   const StoreLock storeLock(storeFileNames, err);
-  const std::int32_t refNext = nextReflectorId(out, err);
-  std::int32_t rotorNext = nextRotorId(out, err);
-  const std::int32_t pbNext = nextPlugboardId(out, err);
-  const std::int32_t settingNext = nextSettingId(out, err);
+  const auto saidAbsent = [&](const std::string& fileName, std::int32_t next) {
+    if (storeLock.made(fileName)) writeUnableToOpenFile(out);
+    return next;
+  };
+  const std::int32_t refNext = saidAbsent(reflectorFileName, nextReflectorId(out, err));
+  std::int32_t rotorNext = saidAbsent(rotorFileName, nextRotorId(out, err));
+  const std::int32_t pbNext = saidAbsent(plugboardFileName, nextPlugboardId(out, err));
+  const std::int32_t settingNext = saidAbsent(registryFileName, nextSettingId(out, err));
 
   std::int32_t picked =
       drawUpTo(goodRandom, settingNext == settingIdLimit ? settingNext - 1 : settingNext);
@@ -124,7 +132,7 @@ bool createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
     lookupSetting(ID, R1, R2, R3, REF, PB, out, err);
     return true;
   }
-  ComponentDraw draw{goodRandom, out, err};
+  ComponentDraw draw{goodRandom, out, err, storeLock.held()};
   REF = drawReflector(draw, refNext);
   PB = drawPlugboard(draw, pbNext);
   R1 = drawRotor(draw, rotorNext, {});
@@ -133,6 +141,9 @@ bool createRandomSettings(std::string& ID, std::int32_t& R1, std::int32_t& R2, s
 
   // A registry line that named a component its file lacks would make a setting that can never be
   // enciphered with again; the run still uses the setting, as when the registry cannot be written.
+  // Without the lock, another run could store other contents under the same IDs: the lock's note
+  // says why nothing was stored.
+  if (!draw.storable) return false;
   if (!draw.missingComponent.empty()) {
     reportProblem(err, "setting " + ID + " was not stored: " + draw.missingComponent);
     return false;

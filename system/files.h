@@ -49,16 +49,22 @@ struct FileIdentity {
 };
 
 // The ways the program opens files, and what it locks. None waits for a writer of a FIFO except
-// `reading`; a file is never emptied by an open; every way that writes creates the file when it is
-// absent.
+// `reading`; a file is never emptied by an open. The appending ways create the file when it is
+// absent, and say whether they did by the file the system made (exclusively: never one that
+// another program made at the same moment); `writing` and `lockingWriteOnly` never create one;
+// the `creating` ways always do, failing with EEXIST when the file exists.
 enum class OpenMode {
   reading,                // a directory opens too; reading it fails with EISDIR
   readingWithoutWaiting,  // as `reading`, and a FIFO does not hold the open; to lock it too
-  writing,                // from the start; a directory fails with EISDIR
+  writing,                // from the start, a file that exists; a directory fails with EISDIR
   appendingRemovable,     // read and write, and on Windows the right to remove it
   appendingReadable,      // read and write
   appendingWriteOnly,     // write alone
-  lockingWriteOnly,       // to lock a file that may not be read (nothing is written)
+  lockingWriteOnly,       // write alone, to lock it (nothing is written); never creates it
+  creatingToLock,         // as `lockingWriteOnly`, creating the file and failing with EEXIST
+                          // when it exists; on Windows with the right to remove it
+  creatingToWrite,        // as `writing`, creating the file and failing with EEXIST when it
+                          // exists; on Windows with the right to remove it
 };
 
 // An open file, and whether the open made it.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "system/names.h"
 #include "system/posix_calls.h"
 
 namespace vexilo {
@@ -17,11 +18,13 @@ namespace {
 constexpr int openFlags[] = {
     O_RDONLY,
     O_RDONLY | O_NONBLOCK | O_NOCTTY,
-    O_WRONLY | O_CREAT | O_NOCTTY,
+    O_WRONLY | O_NOCTTY,
     O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
     O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
     O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY,
     O_WRONLY | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY,
+    O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY,
 };
 
 int flagsOf(OpenMode mode) { return openFlags[static_cast<std::size_t>(mode)]; }
@@ -39,21 +42,44 @@ OpenFile::~OpenFile() {
 
 std::string systemErrorText(int errorNumber) { return std::strerror(errorNumber); }
 
+// A way that creates the file makes it exclusively, to know whether it did; a file that exists is
+// opened without creating it, and one removed in between is made again. A link to a file not made
+// yet is followed to the name at its end, where the file is made exclusively too.
 Result<OpenedFile> openFile(const std::string& fileName, OpenMode mode) {
   if (Status nameable = checkFileName(fileName); !nameable) return nameable.error();
-  const int flags = flagsOf(mode);
-  struct stat before {};
-  const bool absent =
-      (flags & O_CREAT) != 0 && ::stat(fileName.c_str(), &before) != 0 && errno == ENOENT;
-  Result<OpenFile> file = openedOrError(
-      retryWhileInterrupted([&] { return ::open(fileName.c_str(), flags | O_CLOEXEC, 0666); }));
-  if (!file) return file.error();
-  return OpenedFile{std::move(*file), absent};
+  const int flags = flagsOf(mode) | O_CLOEXEC;
+  const auto openWith = [&](int with) {
+    return retryWhileInterrupted([&] { return ::open(fileName.c_str(), with, 0666); });
+  };
+  const auto opened = [](int descriptor, bool created) -> Result<OpenedFile> {
+    Result<OpenFile> file = openedOrError(descriptor);
+    if (!file) return file.error();
+    return OpenedFile{std::move(*file), created};
+  };
+  if ((flags & O_CREAT) == 0 || (flags & O_EXCL) != 0) {
+    return opened(openWith(flags), (flags & O_EXCL) != 0);
+  }
+  for (;;) {
+    if (const int made = openWith(flags | O_EXCL); made >= 0 || errno != EEXIST) {
+      return opened(made, true);
+    }
+    if (const int found = openWith(flags & ~O_CREAT); found >= 0 || errno != ENOENT) {
+      return opened(found, false);
+    }
+    Result<FileLocation> location = locateFile(fileName);
+    if (!location) return location.error();
+    const int made = retryWhileInterrupted([&] {
+      return ::openat(descriptorOf(location->directory), location->name.c_str(), flags | O_EXCL,
+                      0666);
+    });
+    if (made >= 0 || errno != EEXIST) return opened(made, true);
+  }
 }
 
 Result<OpenFile> openAt(const OpenFile& directory, const std::string& name, OpenMode mode) {
-  return openedOrError(retryWhileInterrupted(
-      [&] { return ::openat(descriptorOf(directory), name.c_str(), flagsOf(mode) | O_CLOEXEC); }));
+  return openedOrError(retryWhileInterrupted([&] {
+    return ::openat(descriptorOf(directory), name.c_str(), flagsOf(mode) | O_CLOEXEC, 0666);
+  }));
 }
 
 Result<FileStatus> statusOf(FileHandle file) {

@@ -28,19 +28,44 @@ constexpr DWORD appending = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRI
 constexpr Access accesses[] = {
     {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
     {GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
-    {GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
+    {GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL},
     {appending | FILE_READ_DATA | DELETE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
     {appending | FILE_READ_DATA, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
     {appending, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL},
-    {FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS},
+    {GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL},
+    {GENERIC_WRITE | DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL},
+    {GENERIC_WRITE | DELETE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL},
 };
 
 Result<OpenedFile> openPath(const std::wstring& path, OpenMode mode) {
-  const Access access = accesses[static_cast<std::size_t>(mode)];
-  const HANDLE file = ::CreateFileW(path.c_str(), access.rights, shareAll, nullptr, access.creation,
-                                    access.flags, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return errorForPath(path);
-  const bool created = access.creation == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS;
+  Access access = accesses[static_cast<std::size_t>(mode)];
+  // The console, written to, is its screen buffer, which opens for reading and writing.
+  const bool console =
+      mode == OpenMode::writing &&
+      ::CompareStringOrdinal(path.c_str(), -1, L"\\\\.\\CON", -1, TRUE) == CSTR_EQUAL;
+  if (console) access.rights = GENERIC_READ | GENERIC_WRITE;
+  const HANDLE file = ::CreateFileW(console ? L"CONOUT$" : path.c_str(), access.rights, shareAll,
+                                    nullptr, access.creation, access.flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    // A symbolic link to a file not made yet (as Wine shows a Linux link) exists, so it cannot be
+    // made anew; it is made through the link, as an open that creates a file when absent makes it.
+    if (access.creation == CREATE_NEW && code == ERROR_FILE_EXISTS) {
+      const HANDLE existing = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr,
+                                            OPEN_EXISTING, access.flags, nullptr);
+      if (existing != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(existing);
+      } else if (::GetLastError() == ERROR_FILE_NOT_FOUND) {
+        const HANDLE made = ::CreateFileW(path.c_str(), access.rights, shareAll, nullptr,
+                                          OPEN_ALWAYS, access.flags, nullptr);
+        if (made == INVALID_HANDLE_VALUE) return errorForPath(path);
+        return OpenedFile{OpenFile(fileHandleOf(made)), ::GetLastError() != ERROR_ALREADY_EXISTS};
+      }
+    }
+    return errorForPath(path, code);
+  }
+  const bool created = access.creation == CREATE_NEW ||
+                       (access.creation == OPEN_ALWAYS && ::GetLastError() != ERROR_ALREADY_EXISTS);
   return OpenedFile{OpenFile(fileHandleOf(file)), created};
 }
 

@@ -26,6 +26,12 @@ OpenFile openToLookAt(const std::wstring& path) {
 Result<FileLocation> locateFile(const std::string& fileName) {
   const Result<std::wstring> path = systemPath(fileName);
   if (!path) return path.error();
+  // A device (NUL, CON and the rest) is in no directory; it is opened as the system opens it.
+  if (namesADevice(*path)) {
+    FileLocation device;
+    device.name = utf8Text(path->substr(4));
+    return device;
+  }
   const WindowsPathParts parts = splitWindowsPath(*path);
   // A name that ends in a separator names a directory, never a file to write.
   if (parts.name.empty()) return errorNumbered(namesDirectory(*path) ? EISDIR : ENOENT);

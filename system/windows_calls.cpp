@@ -86,11 +86,17 @@ Result<std::wstring> systemPath(const std::string& fileName) {
   if (Status nameable = checkFileName(fileName); !nameable) return nameable.error();
   const Result<std::wstring> wide = wideText(fileName);
   if (!wide) return wide.error();
-  const DWORD needed = ::GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return errorFrom();
-  std::wstring full(needed, L'\0');
-  full.resize(::GetFullPathNameW(wide->c_str(), needed, full.data(), nullptr));
-  return longPathForm(full);
+  // The working directory may change in between, to a longer one: then the name is made again.
+  for (;;) {
+    const DWORD needed = ::GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return errorFrom();
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide->c_str(), needed, full.data(), nullptr);
+    if (length == 0) return errorFrom();
+    if (length >= needed) continue;
+    full.resize(length);
+    return longPathForm(full);
+  }
 }
 
 Error errorFrom(DWORD code) {

@@ -19,6 +19,11 @@ WindowsPathParts splitWindowsPath(std::wstring_view path) {
   return parts;
 }
 
+bool namesADevice(std::wstring_view path) {
+  return path.starts_with(L"\\\\.\\") && path.size() > 4 &&
+         path.find(L'\\', 4) == std::wstring_view::npos;
+}
+
 bool namesAStream(std::wstring_view name) { return name.find(L':') != std::wstring_view::npos; }
 
 }  // namespace vexilo

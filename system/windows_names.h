@@ -26,6 +26,9 @@ struct WindowsPathParts {
 // "x" in "\\?\C:\"); a device's path is its name in "\\." ("\\.\NUL" is "NUL" in "\\.").
 WindowsPathParts splitWindowsPath(std::wstring_view path);
 
+// Whether `path` is a device's path ("\\.\NUL", "\\.\CON"), which no directory holds.
+bool namesADevice(std::wstring_view path);
+
 // Whether `name`, the last part of a path, names a stream of a file ("store.txt::$DATA" is
 // store.txt itself) or a device's file ("C:"): a file other than the one the name spells.
 bool namesAStream(std::wstring_view name);

@@ -6,8 +6,10 @@
 // many bytes in all, then fail with EIO. Calls on every other file go through unchanged. Apart
 // from files, the allocation numbered VEXILO_FAILING_ALLOCATION finds no memory (see below), and
 // when VEXILO_FAILING_MADVISE is set every madvise fails with EINVAL, as on a kernel without
-// transparent huge pages.
+// transparent huge pages; and flock can be made to behave as on NFS (at the end).
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -119,4 +121,19 @@ void* operator new(std::size_t size) {
     handler();
   }
   return realNew(size);
+}
+
+// With VEXILO_FLOCK_AS_ON_NFS set, flock behaves as the Linux NFS client makes it, out of
+// byte-range locks on the server: an exclusive lock needs a descriptor open for writing, and fails
+// with EBADF on any other (a directory's among them).
+extern "C" int flock(int descriptor, int operation) {
+  static const auto realFlock = next<int (*)(int, int)>("flock");
+  if (std::getenv("VEXILO_FLOCK_AS_ON_NFS") != nullptr && (operation & LOCK_EX) != 0) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
+      errno = EBADF;
+      return -1;
+    }
+  }
+  return realFlock(descriptor, operation);
 }

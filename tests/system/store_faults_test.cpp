@@ -20,13 +20,6 @@
 namespace vexilo::testing {
 namespace {
 
-// The sanitizer's runtime must accept a library loaded ahead of it.
-std::string sanitizerOptions() {
-  const char* given = std::getenv("ASAN_OPTIONS");
-  return std::string("ASAN_OPTIONS=") + (given == nullptr ? "" : given) +
-         ":verify_asan_link_order=0";
-}
-
 // The environment that loads the failing disk under `fileName` with `failures` (see full_disk.cpp).
 std::vector<std::string> failingDisk(const std::string& fileName,
                                      const std::vector<std::string>& failures) {

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/posix_only.h"
 #include "tests/support/run_program.h"
@@ -26,37 +27,46 @@ namespace vexilo::testing {
 namespace {
 
 #ifndef _WIN32
-// Whether another open description of the working directory could take the lock now.
-bool directoryLockIsFree() {
-  const int descriptor = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const bool free = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+// Whether another open description of `fileName` could take the store's lock now.
+bool storeLockIsFree(const char* fileName) {
+  const int descriptor = ::open(fileName, O_WRONLY | O_CLOEXEC);
+  struct flock range {};
+  range.l_type = F_WRLCK;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>(lockedByte);
+  range.l_len = 1;
+  const bool free = ::fcntl(descriptor, F_OFD_SETLK, &range) == 0;
   ::close(descriptor);
   return free;
 }
 #endif
 
-TEST(StoreLockTest, HoldsTheWorkingDirectoryUntilItGoesAndMakesNoFile) {
-  VEXILO_NEEDS_POSIX("flock on the working directory");
+// The lock of a store not made yet makes its file to lock it, and takes it away again when no
+// line went into it.
+TEST(StoreLockTest, HoldsTheStoreFileUntilItGoesAndLeavesNoFileItMade) {
+  VEXILO_NEEDS_POSIX("open-file-description locks");
 #ifndef _WIN32
   ScopedTempDir directory;
+  const std::vector<std::string> names = {"store.txt"};
   {
-    const StoreLock lock({});
+    const StoreLock lock(names);
     EXPECT_TRUE(lock.held());
-    EXPECT_FALSE(directoryLockIsFree());
+    EXPECT_TRUE(lock.made("store.txt"));
+    EXPECT_FALSE(storeLockIsFree("store.txt"));
   }
-  EXPECT_TRUE(directoryLockIsFree());
   EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
 #endif
 }
 
-// Locks of two open descriptions of the directory exclude each other within one process too, so
-// a thread stands for the second run (a forked child would share the first lock's description).
+// Locks of two open descriptions of the file exclude each other within one process too, so a
+// thread stands for the second run (a forked child would share the first lock's description).
 TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
   ScopedTempDir directory;
-  auto first = std::make_unique<StoreLock>(std::span<const std::string>{});
+  const std::vector<std::string> names = {"store.txt"};
+  auto first = std::make_unique<StoreLock>(names);
   std::atomic<bool> secondHeld = false;
   std::thread second([&] {
-    const StoreLock lock({});
+    const StoreLock lock(names);
     secondHeld = lock.held();
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -67,12 +77,13 @@ TEST(StoreLockTest, ASecondHolderWaitsForTheFirst) {
 }
 
 // A working directory that could not be read was reported with the reason of a second try, "the
-// store cannot be locked: Is a directory", where the reason was that permission was denied.
+// store cannot be locked: Is a directory", where the reason was that permission was denied. Now a
+// store file is locked, and one not made yet in a directory closed to writing cannot be.
 TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
   VEXILO_NEEDS_POSIX("fork, setuid and directory permissions");
 #ifndef _WIN32
   ScopedTempDir directory;
-  std::filesystem::permissions(directory.path(), std::filesystem::perms(0333));
+  std::filesystem::permissions(directory.path(), std::filesystem::perms(0555));
   int note[2];
   ASSERT_EQ(::pipe(note), 0);
   const pid_t child = ::fork();
@@ -80,7 +91,8 @@ TEST(StoreLockTest, ALockThatCannotBeTakenIsReportedWithTheFirstReason) {
     // Permissions bind a user other than the superuser only.
     if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(2);
     std::ostringstream err;
-    const StoreLock lock({}, err);
+    const std::vector<std::string> names = {"store.txt"};
+    const StoreLock lock(names, err);
     const std::string text = err.str();
     ::_exit(::write(note[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0
                                                                                             : 1);

@@ -53,6 +53,25 @@ TEST(WindowsNamesTest, APathSplitsIntoItsDirectoryAndLastName) {
   }
 }
 
+// File mode's output NUL was refused as "No such file or directory": a device's path was taken as
+// a name in the directory "\\.", which cannot be opened.
+TEST(WindowsNamesTest, ADevicesPathNamesADevice) {
+  const struct {
+    std::wstring path;
+    bool device;
+  } cases[] = {
+      {L"\\\\.\\NUL", true},
+      {L"\\\\.\\CON", true},
+      {L"\\\\.\\COM1", true},
+      {L"\\\\.\\", false},
+      {L"\\\\?\\C:\\NUL.txt", false},
+      {L"\\\\.\\C:\\store\\rotors.txt", false},
+      {L"C:\\NUL", false},
+  };
+  for (const auto& given : cases)
+    EXPECT_EQ(namesADevice(given.path), given.device) << narrow(given.path);
+}
+
 TEST(WindowsNamesTest, AColonInALastNameNamesAStream) {
   EXPECT_TRUE(namesAStream(L"store.txt::$DATA"));
   EXPECT_TRUE(namesAStream(L"notes.txt:hidden"));
