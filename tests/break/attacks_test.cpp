@@ -18,27 +18,10 @@ namespace {
 constexpr int messageCount = 20;
 constexpr int successesNeeded = 19;
 
-// The first word of the program's standard output.
-std::string firstWord(const std::string& text) {
-  std::istringstream words(text);
-  std::string word;
-  words >> word;
-  return word;
-}
-
 std::string hexadecimal(int value) {
   std::ostringstream text;
   text << std::uppercase << std::hex << value;
   return text.str();
-}
-
-// A store may hold two components of one wiring (two plugboards without cables, say): machines
-// that differ only there are the same machine, and either one first is right.
-std::string lowerCase(std::string text) {
-  for (char& character : text) {
-    if (letterIndex(character) >= 0) character = static_cast<char>(character | 0x20);
-  }
-  return text;
 }
 
 ProgramRun runBreak(const std::vector<std::string>& arguments) {

@@ -20,13 +20,6 @@ namespace {
 
 constexpr int messageCount = 20;
 
-std::string firstWord(const std::string& text) {
-  std::istringstream words(text);
-  std::string word;
-  words >> word;
-  return word;
-}
-
 // Successes out of `messageCount` at `letters` letters.
 int successes(const RandomStoreShape& shape, unsigned storeSeed, int letters, int cribLetters,
               bool components, unsigned messageSeed) {
@@ -71,10 +64,7 @@ int successes(const RandomStoreShape& shape, unsigned storeSeed, int letters, in
                              {"--decipher", "deciphered.txt", "message.txt"});
     const ProgramRun run = runProgram("", 600.0, VEXILO_BREAK_BINARY, options);
     // Two components of one wiring make machines that are the same: either one first is right.
-    std::string lower = plain;
-    for (char& character : lower) {
-      if (letterIndex(character) >= 0) character = static_cast<char>(character | 0x20);
-    }
+    const std::string lower = lowerCase(plain);
     if (run.exitStatus == 0 && (firstWord(run.standardOutput) == expected ||
                                 (components && readFile("deciphered.txt") == lower))) {
       ++right;

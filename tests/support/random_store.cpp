@@ -1,8 +1,11 @@
 #include "tests/support/random_store.h"
 
 #include <cstdio>
+#include <sstream>
+#include <string>
 #include <string_view>
 
+#include "core/letter.h"
 #include "core/text_cipher.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/store_fixture.h"
@@ -154,6 +157,20 @@ std::string encipherMessage(Machine machine, const std::string& text) {
   std::string enciphered;
   encipherTextLetterByLetter(machine, text, enciphered);
   return enciphered;
+}
+
+std::string lowerCase(std::string text) {
+  for (char& character : text) {
+    if (letterIndex(character) >= 0) character = static_cast<char>(character | 0x20);
+  }
+  return text;
+}
+
+std::string firstWord(const std::string& text) {
+  std::istringstream words(text);
+  std::string word;
+  words >> word;
+  return word;
 }
 
 }  // namespace vexilo::testing

@@ -41,6 +41,12 @@ std::string englishMessage(std::mt19937& random, int letters, bool heldOut = fal
 // `text` enciphered on `machine` from its start position, as vexilo's line and file modes do.
 std::string encipherMessage(Machine machine, const std::string& text);
 
+// `text` with its letters in lower case, as a machine's output has them.
+std::string lowerCase(std::string text);
+
+// The first word of `text`: what a script takes of vexilo-break's first line.
+std::string firstWord(const std::string& text);
+
 }  // namespace vexilo::testing
 
 #endif  // VEXILO_TESTS_SUPPORT_RANDOM_STORE_H_
